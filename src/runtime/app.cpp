@@ -1,0 +1,189 @@
+// The library's Qt application: start-up on the Qt thread, the event loop and its end.
+
+#include "sorvane/app.h"
+#include "sorvane/options.h"
+
+#include "debuglog/debug_log.h"
+#include "runtime/carry.h"
+#include "runtime/runtime_state.h"
+#include "runtime/sorvane_ctx.h"
+#include "runtime/start_environment.h"
+#include "web/godot_scheme_handler.h"
+
+#include <QApplication>
+#include <QQuickWindow>
+#include <QWebEngineUrlScheme>
+#include <QtWebEngineQuick/QQuickWebEngineProfile>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+namespace sorvane {
+
+void* SORVANE = nullptr;
+QApplication* SORVANE_APP = nullptr;
+SorvaneCtx* SORVANE_CTX = nullptr;
+
+namespace opts {
+std::string PATH_PROJECT_ROOT;
+bool LOGGING_DEBUG = false;
+bool FFMPEG_DEBUG = false;
+bool GPU_DISABLED = false;
+bool SANDBOXED = false;
+std::string FFMPEG_PROTOCOL_WHITELIST =
+    "file,http,ftp,hls,icecast,ipfs,rtmp,rtmpe,rtmps,rtmpt,rtmpte,rtmpts,rtp,rtsp,tcp,udp,unix,zmq,"
+    "amqp,crypto,fd";
+}  // namespace opts
+
+const std::string kVersionFull = "0.1.3+f313d43";
+
+RuntimeState& runtime()
+{
+    static RuntimeState state;
+    return state;
+}
+
+namespace {
+
+std::thread g_qt_thread;
+std::atomic<bool> g_create_app_called{false};
+
+// The Qt thread polls the published pointer; the host threads read it without a lock.
+std::atomic<SorvaneCtx*> g_ctx_published{nullptr};
+
+void sleep_ms(long ms)
+{
+    timespec wanted{ms / 1000, (ms % 1000) * 1000000L};
+    timespec left{};
+    while (nanosleep(&wanted, &left) == -1 && errno == EINTR)
+        wanted = left;
+}
+
+void set_env(const char* name, const std::string& value)
+{
+    qputenv(name, QByteArray::fromStdString(value));
+}
+
+void register_res_scheme()
+{
+    QWebEngineUrlScheme scheme("res");
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    scheme.setDefaultPort(QWebEngineUrlScheme::PortUnspecified);
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed |
+                    QWebEngineUrlScheme::ServiceWorkersAllowed | QWebEngineUrlScheme::ViewSourceAllowed |
+                    QWebEngineUrlScheme::ContentSecurityPolicyIgnored |
+                    QWebEngineUrlScheme::FetchApiAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+}  // namespace
+
+void S::create_app()
+{
+    if (SORVANE != nullptr || g_create_app_called.exchange(true)) {
+        std::fputs("application is already constructed\n", stderr);
+        std::fflush(stderr);
+        return;
+    }
+    g_qt_thread = std::thread(&S::_create_app);
+    sched_param param{};
+    param.sched_priority = 99;
+    pthread_setschedparam(g_qt_thread.native_handle(), SCHED_FIFO, &param);  // best effort
+    g_qt_thread.detach();
+}
+
+void S::_create_app()
+{
+    if (opts::LOGGING_DEBUG && debuglog::open(debuglog::kSocketPath)) {
+        debuglog::start_flusher();
+        debuglog::log("sorvane " + kVersionFull + " starting");
+    }
+
+    RuntimeState& state = runtime();
+    state.addon_dir = addon_directory(opts::PATH_PROJECT_ROOT);
+    for (const auto& [name, value] : runtime_paths(state.addon_dir))
+        set_env(name, value);
+
+    QCoreApplication::setApplicationName("sorvane");
+    QCoreApplication::setOrganizationDomain("ziderav.com");
+    QCoreApplication::setOrganizationName("Ziderav");
+
+    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    if (opts::FFMPEG_DEBUG) {
+        qputenv("QT_FFMPEG_DEBUG", "1");
+        const std::string rules = QString::fromLocal8Bit(qgetenv("QT_LOGGING_RULES")).toStdString();
+        set_env("QT_LOGGING_RULES", ffmpeg_logging_rules(rules));
+    }
+
+    const bool as_root = geteuid() == 0;
+    if (as_root && opts::SANDBOXED)
+        qWarning("sorvane: running as root, so the web engine starts without its sandbox "
+                 "(it refuses to start sandboxed as root)");
+    const std::string flags = chromium_flags(opts::GPU_DISABLED, opts::SANDBOXED, as_root);
+    if (!flags.empty())
+        set_env("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
+    register_res_scheme();
+    QtWebEngineQuick::initialize();
+
+    static int argc = 1;
+    static char arg0[] = "libsorvane";
+    static char* argv[] = {arg0, nullptr};
+    SORVANE_APP = new QApplication(argc, argv);
+
+    QQuickWebEngineProfile* profile = QQuickWebEngineProfile::defaultProfile();
+    profile->setSpellCheckEnabled(false);
+    profile->setStorageName("Default");
+    profile->setPersistentCookiesPolicy(QQuickWebEngineProfile::ForcePersistentCookies);
+    state.default_profile = profile;
+
+    state.scheme_handler = new GodotSchemeHandler();
+    profile->installUrlSchemeHandler("res", state.scheme_handler);
+
+    SORVANE = new char[8]{};
+    auto* ctx = new SorvaneCtx();
+    carry::loop_running.store(true, std::memory_order_release);
+    SORVANE_CTX = ctx;
+    g_ctx_published.store(ctx, std::memory_order_release);
+
+    QApplication::exec();
+
+    // Calls still queued can never run now: drop them, which releases every waiting caller.
+    carry::loop_running.store(false, std::memory_order_release);
+    QCoreApplication::removePostedEvents(nullptr);
+}
+
+void S::ensure_qt_eventloop_is_running()
+{
+    while (g_ctx_published.load(std::memory_order_acquire) == nullptr)
+        sleep_ms(50);
+}
+
+void S::processEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void S::destroy()
+{
+    QCoreApplication::quit();
+}
+
+std::string S::get_version_full()
+{
+    return kVersionFull;
+}
+
+void S::set_ffmpeg_debug(bool) {}
+
+void S::set_ffmpeg_protocol_whitelist(std::string) {}
+
+}  // namespace sorvane

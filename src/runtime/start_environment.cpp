@@ -1,0 +1,59 @@
+#include "runtime/start_environment.h"
+
+namespace sorvane {
+
+namespace {
+
+struct RuntimePath {
+    const char* variable;
+    const char* suffix;
+};
+
+constexpr RuntimePath kRuntimePaths[] = {
+    {"QML_IMPORT_PATH", "/linux_x86_64-runtime/qml"},
+    {"QT_PLUGIN_PATH", "/linux_x86_64-runtime/plugins"},
+    {"QTWEBENGINEPROCESS_PATH", "/linux_x86_64-runtime/libexec/QtWebEngineProcess"},
+    {"QTWEBENGINE_RESOURCES_PATH", "/linux_x86_64-runtime/resources"},
+    {"QTWEBENGINE_LOCALES_PATH", "/linux_x86_64-runtime/translations/qtwebengine_locales"},
+};
+
+constexpr const char* kUnsandboxedFlags =
+    "--disable-gpu-vsync --no-sandbox --disable-web-security "
+    "--disable-features=IsolateOrigins,site-per-process --user-data-dir=\"/tmp/test/\" ";
+
+}  // namespace
+
+std::string addon_directory(const std::string& project_root)
+{
+    return project_root + kAddonSubdir;
+}
+
+std::vector<std::pair<const char*, std::string>> runtime_paths(const std::string& addon_dir)
+{
+    std::vector<std::pair<const char*, std::string>> paths;
+    for (const RuntimePath& p : kRuntimePaths)
+        paths.emplace_back(p.variable, addon_dir + p.suffix);
+    return paths;
+}
+
+std::string chromium_flags(bool gpu_disabled, bool sandboxed, bool as_root)
+{
+    std::string flags;
+    if (gpu_disabled)
+        flags += "--disable-gpu ";
+    if (!sandboxed)
+        flags += kUnsandboxedFlags;
+    else if (as_root)
+        flags += "--no-sandbox ";
+    return flags;
+}
+
+std::string ffmpeg_logging_rules(const std::string& current)
+{
+    std::string rules = current;
+    if (!rules.empty())
+        rules += ";";
+    return rules + "qt.multimedia.ffmpeg*=true";
+}
+
+}  // namespace sorvane
