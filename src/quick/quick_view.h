@@ -9,6 +9,12 @@ class QuickView : public View {
     Q_OBJECT
 public:
     using View::View;
+
+    // Loads a scene of the library's modules (any but "Web", which belongs to the web view).
+    bool load(const QString& module, const QString& name);
+
+    void prepare_context(QQmlContext* context) override;
+    void post_setup(QQmlEngine* engine, QObject* root) override;
 };
 
 }  // namespace sorvane

@@ -57,6 +57,103 @@ void SView::set_func_resource_file(std::function<unsigned char*(std::string, boo
 
 void SView::set_func_resource_file_free(std::function<void()>) {}
 
+void SView::set_view_monitor(VkInstance_T*& instance) const
+{
+    carry::blocking(m_view, [instance](View* v) { v->set_vulkan_instance(instance); });
+}
+
+void SView::set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const
+{
+    carry::blocking(m_view,
+                    [physical_device, device](View* v) { v->set_graphics_device(physical_device, device); });
+}
+
+void SView::set_resolution(std::tuple<unsigned, unsigned> size) const
+{
+    const auto [width, height] = size;
+    carry::waited(m_view, [width, height](View* v) { v->set_resolution(width, height); });
+}
+
+std::tuple<unsigned, unsigned> SView::get_resolution() const
+{
+    return carry::waited(m_view, [](View* v) {
+        const QSizeF size = v->resolution();
+        return std::tuple<unsigned, unsigned>(static_cast<unsigned>(size.width()),
+                                              static_cast<unsigned>(size.height()));
+    });
+}
+
+void SView::set_refresh_rate(int rate) const
+{
+    carry::waited(m_view, [rate](View* v) { v->set_refresh_rate(rate); });
+}
+
+int SView::get_refresh_rate() const
+{
+    return carry::waited(m_view, [](View* v) { return v->refresh_rate(); }, 60);
+}
+
+void SView::set_mipmaps_enabled(bool enabled) const
+{
+    carry::waited(m_view, [enabled](View* v) { v->set_mipmaps_enabled(enabled); });
+}
+
+int SView::get_mips_count() const
+{
+    return carry::waited(m_view, [](View* v) { return v->mips_count(); }, 1);
+}
+
+unsigned long SView::get_texture() const
+{
+    return carry::waited(m_view, [](View* v) { return static_cast<unsigned long>(v->native_texture()); });
+}
+
+void SView::render() const
+{
+    if (View::is_rendering_blocked())
+        return;
+    carry::blocking(m_view, [](View* v) { v->render_frame(); });
+}
+
+void SView::set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const
+{
+    carry::blocking(m_view, [func = std::move(func)](View* v) { v->m_console_log_func.set(func); });
+}
+
+void SView::mouse_move(unsigned x, unsigned y) const
+{
+    carry::blocking(m_view, [x, y](View* v) { v->mouse_move(QPointF(x, y)); });
+}
+
+void SView::mouse_click(unsigned short button, unsigned short state, unsigned x, unsigned y) const
+{
+    carry::waited(m_view, [button, state, x, y](View* v) { v->mouse_click(button, state, QPointF(x, y)); });
+}
+
+void SView::mouse_wheel_up(unsigned x, unsigned y) const
+{
+    carry::posted(m_view, [x, y](View* v) { v->mouse_wheel(QPointF(x, y), 120); });
+}
+
+void SView::mouse_wheel_down(unsigned x, unsigned y) const
+{
+    carry::posted(m_view, [x, y](View* v) { v->mouse_wheel(QPointF(x, y), -120); });
+}
+
+void SView::key_event(unsigned key, unsigned short state, const std::string& text) const
+{
+    carry::posted(m_view, [key, state, text = QString::fromStdString(text)](View* v) {
+        v->key_event(key, state, text);
+    });
+}
+
+bool SQuickView::load(std::string module, std::string name) const
+{
+    return carry::blocking(m_view, [module = std::move(module), name = std::move(name)](View* v) {
+        return static_cast<QuickView*>(v)->load(QString::fromStdString(module), QString::fromStdString(name));
+    }, false);
+}
+
 SQuickView::SQuickView() : SView()
 {
     m_view = create_view(&SorvaneCtx::_create_quickview);

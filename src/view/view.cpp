@@ -1,12 +1,74 @@
 #include "view/view.h"
 
+#include "quick/scene_files.h"
+#include "runtime/runtime_state.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJSValue>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QtDebug>
+#include <rhi/qrhi.h>
+#include <QtQuick/QQuickGraphicsConfiguration>
+#include <QtQuick/QQuickRenderControl>
+#include <QtQuick/QQuickRenderTarget>
+#include <QtQuick/QQuickWindow>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <stdexcept>
 
 namespace sorvane {
 
-View::View(QObject* parent) : QObject(parent) {}
+namespace {
 
-View::~View() = default;
+std::atomic<bool> g_render_blocked{false};
+
+std::int64_t now_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Button numbers of the host's mouse_click.
+constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton,
+                                        Qt::BackButton, Qt::ForwardButton};
+
+// Modifier keys, and the text prefixes that set a modifier ("Ctrl+c").
+struct ModifierKey {
+    Qt::Key key;
+    const char* prefix;
+    Qt::KeyboardModifier modifier;
+};
+constexpr ModifierKey kModifierKeys[] = {
+    {Qt::Key_Control, "Ctrl", Qt::ControlModifier},
+    {Qt::Key_Shift, "Shift", Qt::ShiftModifier},
+    {Qt::Key_Alt, "Alt", Qt::AltModifier},
+    {Qt::Key_Meta, "Meta", Qt::MetaModifier},
+};
+
+}  // namespace
+
+View::View(QObject* parent) : QObject(parent)
+{
+    m_last_frame_ns = now_ns() - m_frame_interval_ms * 1000000;
+}
+
+View::~View()
+{
+    release_pipeline();
+    m_console_log_func.set({});
+}
 
 void View::prepare_context(QQmlContext*)
 {
@@ -23,12 +85,334 @@ void View::pre_reset() {}
 void View::reset()
 {
     pre_reset();
+    release_pipeline();
+}
+
+void View::release_pipeline()
+{
+    delete m_render_pass;
+    m_render_pass = nullptr;
+    delete m_render_target;
+    m_render_target = nullptr;
+    delete m_depth_stencil;
+    m_depth_stencil = nullptr;
+    // The texture belongs to the render control's QRhi, which goes away below.
+    delete m_texture;
+    m_texture = nullptr;
+    m_native_texture = 0;
+    if (qobject_cast<QQuickItem*>(m_root_item))
+        delete m_root_item;
+    m_root_item = nullptr;
+    delete m_component;
+    m_component = nullptr;
+    delete m_engine;  // normally a child of the window; deleted first to keep the order explicit
+    m_engine = nullptr;
+    delete m_window;
+    m_window = nullptr;
+    delete m_render_control;
+    m_render_control = nullptr;
+}
+
+void View::set_vulkan_instance(VkInstance instance)
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
+    if (m_vulkan_instance && m_vulkan_instance->vkInstance() == instance)
+        return;
+    if (is_loaded()) {
+        qWarning() << "a new Vulkan instance was handed to a loaded view; the view is reset";
+        reset();
+    }
+    m_vulkan_instance = std::make_unique<QVulkanInstance>();
+    m_vulkan_instance->setVkInstance(instance);
+    if (!m_vulkan_instance->create())
+        throw std::runtime_error("Failed to create VkInstance");
+}
+
+void View::set_graphics_device(VkPhysicalDevice physical_device, VkDevice device)
+{
+    m_graphics_device = QQuickGraphicsDevice::fromDeviceObjects(physical_device, device, 0, 0);
+}
+
+void View::set_resolution(double width, double height)
+{
+    if (width < 256) {
+        qWarning() << "resolution not set, width must be more than 256";
+        return;
+    }
+    if (height < 256) {
+        qWarning() << "resolution not set, height must be more than 256";
+        return;
+    }
+    m_resolution = QSizeF(width, height);
+}
+
+void View::set_refresh_rate(int rate)
+{
+    if (rate < 1) {
+        qWarning() << "bad refresh rate" << rate;
+        return;
+    }
+    if (rate > 120) {
+        qWarning() << "refresh rate " << rate << " too high, setting to 120";
+        m_frame_interval_ms = 8;
+        return;
+    }
+    std::int64_t interval = std::llround(1000.0 / rate);
+    if (interval == 17)
+        interval = 16;
+    m_frame_interval_ms = interval;
+}
+
+int View::refresh_rate() const
+{
+    return static_cast<int>(std::lround(1.0 / (m_frame_interval_ms / 1000.0)));
+}
+
+int View::mips_count() const
+{
+    if (!m_rhi)
+        return 1;
+    const QSize size(static_cast<int>(std::lround(m_resolution.width())),
+                     static_cast<int>(std::lround(m_resolution.height())));
+    return m_rhi->mipLevelsForSize(size);
+}
+
+bool View::load_module(const QString& module, const QString& name)
+{
+    if (m_resolution.width() < 256) {
+        qWarning() << "resolution not set, width must be more than 256. Call `set_resolution(width, height)`";
+        return false;
+    }
+    if (m_resolution.height() < 256) {
+        qWarning() << "resolution not set, height must be more than 256. Call `set_resolution(width, height)`";
+        return false;
+    }
+    if (is_loaded() || m_root_item || m_texture)
+        reset();
+    if (!m_vulkan_instance)
+        qWarning() << "no Vulkan instance: call set_view_monitor before loading";
+    if (m_graphics_device.isNull())
+        qWarning() << "no Vulkan device: call set_statistics_monitor before loading; Qt will "
+                      "render on a device of its own that the host cannot sample";
+
+    m_render_control = new QQuickRenderControl(this);
+    m_window = new QQuickWindow(m_render_control);
+    m_window->setColor(Qt::transparent);
+
+    QQuickGraphicsConfiguration config;
+    config.setTimestamps(true);
+    m_window->setGraphicsConfiguration(config);
+    m_window->setGraphicsDevice(m_graphics_device);
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
+    if (m_vulkan_instance)
+        m_window->setVulkanInstance(m_vulkan_instance.get());
+
+    m_engine = new QQmlEngine();
+    m_engine->setParent(m_window);
+    QQmlContext* context = m_engine->rootContext();
+    prepare_context(context);
+    context->setContextProperty("view", this);
+    context->setContextProperty("PATH_ADDON", QString::fromStdString(runtime().addon_dir));
+
+    m_component = new QQmlComponent(m_engine);
+    m_component->setParent(nullptr);
+    const QString scene_file = register_scene(module, name);
+
+    m_component->loadFromModule(module, name, QQmlComponent::PreferSynchronous);
+    if (m_component->isError()) {
+        for (const QQmlError& error : m_component->errors())
+            qWarning() << error.line() << error;
+        qWarning() << "Failed to load";
+        return false;
+    }
+
+    m_root_item = m_component->create();
+    if (m_component->isError()) {
+        for (const QQmlError& error : m_component->errors())
+            qWarning() << error.line() << error;
+        throw std::runtime_error("Failed to create component");
+    }
+    auto* root = qobject_cast<QQuickItem*>(m_root_item);
+    if (!root) {
+        if (qobject_cast<QQuickWindow*>(m_root_item)) {
+            delete m_root_item;
+            m_root_item = nullptr;
+        }
+        throw std::runtime_error("Root object is not a QQuickItem. If this is a scene with Window in "
+                                 "it, note that such scenes are not supported.");
+    }
+
+    if (root->width() < 16)
+        root->setSize(m_resolution);
+    m_window->contentItem()->setSize(root->size());
+    m_window->setGeometry(0, 0, static_cast<int>(root->width()), static_cast<int>(root->height()));
+    root->setParentItem(m_window->contentItem());
+
+    QTimer::singleShot(0, [scene_file] {
+        if (!scene_file.isEmpty() && QFile::exists(scene_file))
+            QFile::remove(scene_file);
+    });
+
+    if (root->metaObject()->indexOfSignal("javaScriptConsoleMessage(int,QString,int,QString)") >= 0)
+        connect(root, SIGNAL(javaScriptConsoleMessage(int, QString, int, QString)), this,
+                SLOT(onJavaScriptConsoleMessage(int, QString, int, QString)));
+
+    if (!m_render_control->initialize())
+        throw std::runtime_error("QQuickRenderControl::initialize() failed");
+    m_rhi = m_render_control->rhi();
+    if (!m_rhi)
+        throw std::runtime_error("No QRhi");
+
+    build_render_target();
+
+    for (int i = 0; i < 16; ++i)
+        render_frame();
+    post_setup(m_engine, m_root_item);
+    return true;
+}
+
+void View::build_render_target()
+{
+    auto* root = static_cast<QQuickItem*>(m_root_item);
+    const QSize size(static_cast<int>(std::lround(root->width())),
+                     static_cast<int>(std::lround(root->height())));
+
+    m_texture = m_rhi->newTexture(QRhiTexture::RGBA8, size, 1,
+                                  QRhiTexture::RenderTarget | QRhiTexture::MipMapped |
+                                      QRhiTexture::UsedWithGenerateMips);
+    if (!m_texture->create())
+        throw std::runtime_error("Cannot create texture object");
+
+    m_depth_stencil = m_rhi->newRenderBuffer(QRhiRenderBuffer::DepthStencil, size, 1);
+    if (!m_depth_stencil->create())
+        throw std::runtime_error("Cannot create depth-stencil buffer");
+
+    QRhiTextureRenderTargetDescription description{QRhiColorAttachment(m_texture)};
+    description.setDepthStencilBuffer(m_depth_stencil);
+    m_render_target = m_rhi->newTextureRenderTarget(description);
+    m_render_pass = m_render_target->newCompatibleRenderPassDescriptor();
+    m_render_target->setRenderPassDescriptor(m_render_pass);
+    if (!m_render_target->create())
+        throw std::runtime_error("Cannot create render target");
+
+    m_window->setRenderTarget(QQuickRenderTarget::fromRhiRenderTarget(m_render_target));
+    m_native_texture = m_texture->nativeTexture().object;
+}
+
+void View::render_frame()
+{
+    if (!m_render_control)
+        return;
+    const std::int64_t now = now_ns();
+    if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
+        return;
+    m_last_frame_ns = now;
+
+    m_render_control->polishItems();
+    m_render_control->beginFrame();
+    m_render_control->sync();
+    m_render_control->render();
+    // The mip chain is generated from the frame just rendered, not the one before it.
+    if (m_mipmaps_enabled) {
+        QRhiResourceUpdateBatch* batch = m_rhi->nextResourceUpdateBatch();
+        batch->generateMips(m_texture);
+        m_render_control->commandBuffer()->resourceUpdate(batch);
+    }
+    m_render_control->endFrame();
+}
+
+bool View::is_rendering_blocked()
+{
+    return g_render_blocked.load(std::memory_order_relaxed);
+}
+
+void View::setBlockRendering(bool blocked)
+{
+    g_render_blocked.store(blocked, std::memory_order_relaxed);
+}
+
+void View::singleShot(int msec, const QJSValue& callback)
+{
+    QTimer::singleShot(msec, this, [callback]() mutable {
+        if (callback.isCallable())
+            callback.call();
+    });
 }
 
 void View::onJavaScriptConsoleMessage(int level, const QString& message, int lineNumber,
                                       const QString& sourceID)
 {
     m_console_log_func(level, message.toStdString(), lineNumber, sourceID.toStdString());
+}
+
+// --- Input -----------------------------------------------------------------------------------
+
+void View::send_mouse_event(QEvent::Type type, Qt::MouseButton button, QPointF position,
+                            Qt::KeyboardModifiers modifiers)
+{
+    QMouseEvent event(type, position, m_window->mapToGlobal(position), button, buttons(), modifiers,
+                      QPointingDevice::primaryPointingDevice());
+    QCoreApplication::sendEvent(m_window, &event);
+}
+
+void View::mouse_move(QPointF position)
+{
+    if (!m_window || position == m_last_mouse_pos)
+        return;
+    m_last_mouse_pos = position;
+    send_mouse_event(QEvent::MouseMove, Qt::NoButton, position, modifiers());
+}
+
+void View::mouse_click(unsigned short button, unsigned short state, QPointF position)
+{
+    if (!m_window || button >= std::size(kButtons) || state > 1)
+        return;
+    const Qt::MouseButton qt_button = kButtons[button];
+    if (state == 0)
+        m_buttons |= qt_button;
+    else
+        m_buttons &= ~std::uint32_t(qt_button);
+    send_mouse_event(state == 0 ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, qt_button,
+                     position, Qt::NoModifier);
+}
+
+void View::mouse_wheel(QPointF position, int angle_delta_y)
+{
+    if (!m_window)
+        return;
+    QWheelEvent event(position, m_window->mapToGlobal(position), QPoint(0, 0), QPoint(0, angle_delta_y),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false,
+                      Qt::MouseEventNotSynthesized, QPointingDevice::primaryPointingDevice());
+    QCoreApplication::sendEvent(m_window, &event);
+}
+
+void View::key_event(unsigned key, unsigned short state, const QString& input_text)
+{
+    if (!m_window || state > 1)
+        return;
+    if (state == 1)
+        m_modifiers = 0;
+
+    QString text = input_text;
+    if (!text.contains(u'+')) {
+        for (const ModifierKey& m : kModifierKeys)
+            if (key == static_cast<unsigned>(m.key))
+                m_modifiers = m.modifier;
+    } else {
+        for (const ModifierKey& m : kModifierKeys) {
+            const QString prefix = QLatin1String(m.prefix);
+            if (text.startsWith(prefix)) {
+                m_modifiers = m.modifier;
+                text = text.mid(prefix.size() + 1);
+                break;
+            }
+        }
+    }
+
+    QKeyEvent event(state == 0 ? QEvent::KeyPress : QEvent::KeyRelease, static_cast<int>(key),
+                    modifiers(), text, false, 1);
+    QCoreApplication::sendEvent(m_window, &event);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 }  // namespace sorvane

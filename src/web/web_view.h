@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QQmlContext>
+
 #include "view/view.h"
 
 namespace sorvane {
@@ -9,6 +11,9 @@ class WebView : public View {
     Q_OBJECT
 public:
     using View::View;
+
+    void prepare_context(QQmlContext* context) override { context->setContextProperty("ctx", this); }
+    void post_setup(QQmlEngine*, QObject*) override {}
 };
 
 }  // namespace sorvane

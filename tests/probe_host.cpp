@@ -1,0 +1,128 @@
+// A small host process for the start-up tests: each configuration of the Qt application needs
+// a process of its own. It sets the options from its arguments, starts the library, prints what
+// it observes as KEY=VALUE lines on standard output, and stops.
+//
+//   probe_host [--project-root DIR] [--gpu-disabled] [--sandboxed] [--ffmpeg-debug]
+//              [--set-ffmpeg-debug] [--logging-debug] [--create-twice] [--facade-first]
+//              [--restart]
+
+#include <sorvane/sorvane.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+using namespace sorvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void print(const char* key, const std::string& value)
+{
+    std::printf("%s=%s\n", key, value.c_str());
+    std::fflush(stdout);
+}
+
+long ms_since(Clock::time_point start)
+{
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool create_twice = false, facade_first = false, restart = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--project-root" && i + 1 < argc)
+            opts::PATH_PROJECT_ROOT = argv[++i];
+        else if (arg == "--gpu-disabled")
+            opts::GPU_DISABLED = true;
+        else if (arg == "--sandboxed")
+            opts::SANDBOXED = true;
+        else if (arg == "--ffmpeg-debug")
+            opts::FFMPEG_DEBUG = true;
+        else if (arg == "--set-ffmpeg-debug")
+            S::set_ffmpeg_debug(true);
+        else if (arg == "--logging-debug")
+            opts::LOGGING_DEBUG = true;
+        else if (arg == "--create-twice")
+            create_twice = true;
+        else if (arg == "--facade-first")
+            facade_first = true;
+        else if (arg == "--restart")
+            restart = true;
+        else {
+            std::fprintf(stderr, "probe_host: unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+
+    print("version_before", S::get_version_full());
+    print("state", SORVANE == nullptr && SORVANE_APP == nullptr && SORVANE_CTX == nullptr ? "not-started" : "?");
+
+    // A facade made before the start waits until the Qt side is running.
+    std::thread early;
+    long early_waited_ms = -1;
+    bool early_has_view = false;
+    if (facade_first) {
+        early = std::thread([&] {
+            const auto start = Clock::now();
+            SQuickView view;
+            early_waited_ms = ms_since(start);
+            early_has_view = view.get_refresh_rate() == 63;  // a live view answers with its own rate
+            view.destroy();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+
+    if (create_twice) {
+        std::thread other([] { S::create_app(); });
+        S::create_app();
+        other.join();
+    } else {
+        S::create_app();
+    }
+    print("state", "starting");
+    S::ensure_qt_eventloop_is_running();
+    print("state", SORVANE && SORVANE_APP && SORVANE_CTX ? "running" : "?");
+
+    if (facade_first) {
+        early.join();
+        print("early_facade_waited_ms", std::to_string(early_waited_ms));
+        print("early_facade_has_view", early_has_view ? "yes" : "no");
+    }
+
+    for (const char* name : {"QML_IMPORT_PATH", "QT_PLUGIN_PATH", "QTWEBENGINEPROCESS_PATH",
+                             "QTWEBENGINE_RESOURCES_PATH", "QTWEBENGINE_LOCALES_PATH", "QT_MEDIA_BACKEND",
+                             "QT_FFMPEG_DEBUG", "QT_LOGGING_RULES", "QTWEBENGINE_CHROMIUM_FLAGS"}) {
+        const char* value = std::getenv(name);
+        print(name, value ? value : "<unset>");
+    }
+
+    SQuickView view;
+    print("view_refresh_rate", std::to_string(view.get_refresh_rate()));
+    view.destroy();
+    view.destroy();
+    print("destroyed_refresh_rate", std::to_string(view.get_refresh_rate()));
+
+    SQuickView kept;  // outlives the event loop
+    S::destroy();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto after = Clock::now();
+    const int after_rate = kept.get_refresh_rate();  // must not wait for a loop that has ended
+    print("after_stop_refresh_rate", std::to_string(after_rate));
+    print("after_stop_call_ms", std::to_string(ms_since(after)));
+    print("state", "stopped");
+
+    if (restart)
+        S::create_app();  // prints "application is already constructed"
+    print("version_after", S::get_version_full());
+    std::fflush(stdout);
+    std::_Exit(0);  // the Qt objects are never torn down, as in a host that quits
+}

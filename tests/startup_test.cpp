@@ -1,0 +1,194 @@
+// Start-up configurations, each in a probe host process of its own.
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ProbeResult {
+    std::map<std::string, std::string> values;  // last value of each KEY=VALUE line
+    std::vector<std::string> states;
+    std::string stderr_text;
+    int exit_code = -1;
+};
+
+std::string read_file(const std::string& path)
+{
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::array<char, 4096> buffer;
+        size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0)
+            text.append(buffer.data(), n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+ProbeResult run_probe(const std::string& args, const std::string& env = "")
+{
+    char dir_template[] = "/tmp/probe-XXXXXX";
+    const std::string dir = mkdtemp(dir_template);
+    const std::string out = dir + "/out", err = dir + "/err";
+    const std::string command = "env QT_QPA_PLATFORM=offscreen " + env + " " + PROBE_HOST + " --project-root " +
+                                TEST_PROJECT_ROOT + " " + args + " >" + out + " 2>" + err;
+    ProbeResult result;
+    const int status = std::system(command.c_str());
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream lines(read_file(out));
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        result.values[key] = value;
+        if (key == "state")
+            result.states.push_back(value);
+    }
+    result.stderr_text = read_file(err);
+    std::system(("rm -rf " + dir).c_str());
+    return result;
+}
+
+size_t count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+const std::string kUnsandboxed =
+    "--disable-gpu-vsync --no-sandbox --disable-web-security "
+    "--disable-features=IsolateOrigins,site-per-process --user-data-dir=\"/tmp/test/\" ";
+
+}  // namespace
+
+TEST(Startup, DefaultStartRunsThroughItsStatesAndSetsTheEnvironment)
+{
+    const ProbeResult r = run_probe("");
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.states, (std::vector<std::string>{"not-started", "starting", "running", "stopped"}));
+    EXPECT_EQ(r.values.at("version_before"), "0.1.3+f313d43");
+    EXPECT_EQ(r.values.at("version_after"), "0.1.3+f313d43");
+
+    const std::string runtime = std::string(TEST_PROJECT_ROOT) + "/addons/webview//linux_x86_64-runtime";
+    EXPECT_EQ(r.values.at("QML_IMPORT_PATH"), runtime + "/qml");
+    EXPECT_EQ(r.values.at("QT_PLUGIN_PATH"), runtime + "/plugins");
+    EXPECT_EQ(r.values.at("QTWEBENGINEPROCESS_PATH"), runtime + "/libexec/QtWebEngineProcess");
+    EXPECT_EQ(r.values.at("QTWEBENGINE_RESOURCES_PATH"), runtime + "/resources");
+    EXPECT_EQ(r.values.at("QTWEBENGINE_LOCALES_PATH"), runtime + "/translations/qtwebengine_locales");
+    EXPECT_EQ(r.values.at("QT_MEDIA_BACKEND"), "ffmpeg");
+    EXPECT_EQ(r.values.at("QT_FFMPEG_DEBUG"), "<unset>");
+    EXPECT_EQ(r.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed);
+
+    // A live view answers; a destroyed facade and a view after the loop stopped give defaults.
+    EXPECT_EQ(r.values.at("view_refresh_rate"), "63");
+    EXPECT_EQ(r.values.at("destroyed_refresh_rate"), "60");
+    EXPECT_EQ(r.values.at("after_stop_refresh_rate"), "60");
+    EXPECT_LT(std::stol(r.values.at("after_stop_call_ms")), 1000);
+    EXPECT_EQ(count(r.stderr_text, "application is already constructed"), 0u);
+}
+
+TEST(Startup, ChromiumFlagsFollowTheOptions)
+{
+    const ProbeResult gpu = run_probe("--gpu-disabled");
+    ASSERT_EQ(gpu.exit_code, 0) << gpu.stderr_text;
+    EXPECT_EQ(gpu.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--disable-gpu " + kUnsandboxed);
+
+    // Sandboxed: the variable is left as the process had it, except that root cannot be sandboxed.
+    const ProbeResult sandboxed = run_probe("--sandboxed", "QTWEBENGINE_CHROMIUM_FLAGS=--keep-me");
+    ASSERT_EQ(sandboxed.exit_code, 0) << sandboxed.stderr_text;
+    if (geteuid() == 0) {
+        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-sandbox ");
+        EXPECT_NE(sandboxed.stderr_text.find("running as root"), std::string::npos);
+    } else {
+        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me");
+    }
+}
+
+TEST(Startup, FfmpegDebugComesFromTheOptionNotTheSetter)
+{
+    const ProbeResult setter = run_probe("--set-ffmpeg-debug");
+    EXPECT_EQ(setter.values.at("QT_FFMPEG_DEBUG"), "<unset>");
+
+    const ProbeResult option = run_probe("--ffmpeg-debug", "QT_LOGGING_RULES=qt.qpa.*=false");
+    EXPECT_EQ(option.values.at("QT_FFMPEG_DEBUG"), "1");
+    EXPECT_EQ(option.values.at("QT_LOGGING_RULES"), "qt.qpa.*=false;qt.multimedia.ffmpeg*=true");
+}
+
+TEST(Startup, OnlyOneApplicationEverStarts)
+{
+    // Two calls at the same moment from two threads: one Qt thread, one message.
+    const ProbeResult twice = run_probe("--create-twice");
+    ASSERT_EQ(twice.exit_code, 0) << twice.stderr_text;
+    EXPECT_EQ(count(twice.stderr_text, "application is already constructed\n"), 1u);
+    EXPECT_EQ(twice.values.at("view_refresh_rate"), "63");
+
+    // After destroy() the application cannot come back.
+    const ProbeResult restart = run_probe("--restart");
+    ASSERT_EQ(restart.exit_code, 0) << restart.stderr_text;
+    EXPECT_EQ(count(restart.stderr_text, "application is already constructed\n"), 1u);
+}
+
+TEST(Startup, AFacadeMadeBeforeTheStartWaitsForIt)
+{
+    const ProbeResult r = run_probe("--facade-first");
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_GE(std::stol(r.values.at("early_facade_waited_ms")), 250);
+    EXPECT_EQ(r.values.at("early_facade_has_view"), "yes");
+}
+
+TEST(Startup, DebugChannelReportsAMissingListenerAndFeedsAPresentOne)
+{
+    const char* path = "/tmp/webview.debug.sock";
+    ::unlink(path);
+    const ProbeResult alone = run_probe("--logging-debug");
+    ASSERT_EQ(alone.exit_code, 0) << alone.stderr_text;
+    EXPECT_NE(alone.stderr_text.find("connect: "), std::string::npos) << alone.stderr_text;
+
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path, sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0)
+        << std::strerror(errno);
+    ASSERT_EQ(::listen(listener, 1), 0);
+
+    // The probe stops about half a second after its start, past the flusher's first period.
+    const ProbeResult heard = run_probe("--logging-debug");
+    ASSERT_EQ(heard.exit_code, 0) << heard.stderr_text;
+    EXPECT_EQ(heard.stderr_text.find("connect: "), std::string::npos) << heard.stderr_text;
+
+    pollfd pending{listener, POLLIN, 0};
+    ASSERT_EQ(::poll(&pending, 1, 1000), 1);
+    const int connection = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    std::string received;
+    char buffer[256];
+    ssize_t n;
+    while ((n = ::recv(connection, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
+        received.append(buffer, static_cast<size_t>(n));
+    ::close(connection);
+    ::close(listener);
+    ::unlink(path);
+
+    ASSERT_GE(received.size(), 24u);
+    uint32_t length = 0;
+    std::memcpy(&length, received.data() + 20, 4);
+    EXPECT_EQ(received.substr(24, length), "sorvane 0.1.3+f313d43 starting");
+}
