@@ -136,7 +136,9 @@ int main(int argc, char** argv)
     std::printf("[%8.1f ms] state: not started\n", ms_since(start));
 
     try {
-        standin::VulkanHost host;
+        standin::HostOptions host_options;
+        host_options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+        standin::VulkanHost host(host_options);
         std::printf("[%8.1f ms] host Vulkan device: %s\n", ms_since(start), host.device_name().c_str());
 
         S::create_app();

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFocusEvent>
 #include <QJSValue>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -247,6 +248,9 @@ bool View::load_module(const QString& module, const QString& name)
     m_window->contentItem()->setSize(root->size());
     m_window->setGeometry(0, 0, static_cast<int>(root->width()), static_cast<int>(root->height()));
     root->setParentItem(m_window->contentItem());
+    // An offscreen window never becomes active by itself; without focus, keys reach no item.
+    QFocusEvent focus_in(QEvent::FocusIn, Qt::OtherFocusReason);
+    QCoreApplication::sendEvent(m_window, &focus_in);
 
     QTimer::singleShot(0, [scene_file] {
         if (!scene_file.isEmpty() && QFile::exists(scene_file))

@@ -1,0 +1,379 @@
+// Views on the stand-in host's Vulkan device: configuration rules, loading, pixels read back
+// through the texture's VkImage, and input. The validation layer watches every test.
+
+#include <sorvane/sorvane.h>
+
+#include "runtime/carry.h"
+#include "view/view.h"
+
+#include "standin_host/hand_over.h"
+#include "standin_host/vulkan_host.h"
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QQuickItem>
+#include <QQuickRenderControl>
+#include <QQuickWindow>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace sorvane;
+using namespace std::chrono_literals;
+
+namespace {
+
+standin::VulkanHost* g_host = nullptr;
+
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        standin::HostOptions options;
+        options.validation = true;
+        // An engine that presents has the surface extensions on; Qt looks their functions up.
+        options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+        g_host = new standin::VulkanHost(options);
+        opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
+        S::create_app();
+        S::ensure_qt_eventloop_is_running();
+    }
+    // The host and the application live until the process ends, as in an engine.
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+// A facade with access to its Qt-side view, for checks that need the inside.
+class TestView : public SQuickView {
+public:
+    TestView()
+    {
+        standin::hand_over(*g_host, *this);
+        set_refresh_rate(120);
+    }
+    ~TestView() { destroy(); }
+    View* qt() const { return m_view; }
+
+    // Runs `work` on the Qt thread with the view and returns its result.
+    template <typename F>
+    auto inside(F work) const
+    {
+        return carry::waited(m_view, work);
+    }
+
+    // Renders one frame now (waits past the frame interval first) and reads it back.
+    QImage frame() const
+    {
+        std::this_thread::sleep_for(12ms);
+        render();
+        const auto [width, height] = inside([](View* v) {
+            auto* root = qobject_cast<QQuickItem*>(v->root_item());
+            return std::pair<int, int>(qRound(root->width()), qRound(root->height()));
+        });
+        return g_host->read_back(get_texture(), width, height);
+    }
+};
+
+bool near(QRgb pixel, QRgb expected)
+{
+    auto close = [](int a, int b) { return std::abs(a - b) <= 3; };
+    return close(qRed(pixel), qRed(expected)) && close(qGreen(pixel), qGreen(expected)) &&
+           close(qBlue(pixel), qBlue(expected)) && close(qAlpha(pixel), qAlpha(expected));
+}
+
+int count_pixels(const QImage& image, QRect area, QRgb colour)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += near(image.pixel(x, y), colour);
+    return n;
+}
+
+// Records the input events that reach a view's window.
+class EventRecorder : public QObject {
+public:
+    struct Seen {
+        QEvent::Type type;
+        Qt::MouseButtons buttons;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+    };
+    std::vector<Seen> seen;
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            seen.push_back({e->type(), e->buttons(), e->modifiers(), {}});
+            break;
+        }
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* e = static_cast<QKeyEvent*>(event);
+            seen.push_back({e->type(), {}, e->modifiers(), e->text()});
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+class ViewTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        const auto messages = g_host->validation_messages();
+        for (const std::string& message : messages)
+            ADD_FAILURE() << "Vulkan validation: " << message;
+        g_host->clear_validation_messages();
+    }
+};
+
+}  // namespace
+
+TEST_F(ViewTest, ResolutionAndRefreshRateRules)
+{
+    TestView view;
+    EXPECT_EQ(view.get_resolution(), std::make_tuple(1920u, 1080u));
+    view.set_resolution({255, 1080});
+    EXPECT_EQ(view.get_resolution(), std::make_tuple(1920u, 1080u));
+    view.set_resolution({1024, 255});
+    EXPECT_EQ(view.get_resolution(), std::make_tuple(1920u, 1080u));
+    view.set_resolution({256, 256});
+    EXPECT_EQ(view.get_resolution(), std::make_tuple(256u, 256u));
+
+    const std::pair<int, std::int64_t> rates[] = {{60, 16}, {59, 16}, {58, 16}, {57, 18}, {120, 8},
+                                                  {30, 33}, {1, 1000}, {500, 8}};
+    for (const auto& [rate, interval] : rates) {
+        view.set_refresh_rate(rate);
+        EXPECT_EQ(view.inside([](View* v) { return v->frame_interval_ms(); }), interval) << rate;
+    }
+    view.set_refresh_rate(0);  // refused: the interval stays
+    EXPECT_EQ(view.inside([](View* v) { return v->frame_interval_ms(); }), 8);
+    view.set_refresh_rate(60);
+    EXPECT_EQ(view.get_refresh_rate(), 63);  // the rate the 16 ms interval gives
+}
+
+TEST_F(ViewTest, AGoneViewAnswersDefaultsAtOnce)
+{
+    TestView view;
+    view.destroy();
+    view.destroy();
+    EXPECT_EQ(view.get_resolution(), std::make_tuple(0u, 0u));
+    EXPECT_EQ(view.get_refresh_rate(), 60);
+    EXPECT_EQ(view.get_mips_count(), 1);
+    EXPECT_EQ(view.get_texture(), 0ul);
+    EXPECT_FALSE(view.load("TestScenes", "Colors"));
+    standin::hand_over(*g_host, view);
+    view.render();
+    view.mouse_click(0, 0, 1, 1);
+}
+
+TEST_F(ViewTest, AFrameShowsTheSceneAndAPropertyChangeShowsInTheNext)
+{
+    TestView view;
+    EXPECT_EQ(view.get_mips_count(), 1);
+    ASSERT_TRUE(view.load("TestScenes", "Colors"));
+    EXPECT_NE(view.get_texture(), 0ul);
+    EXPECT_EQ(view.get_mips_count(), 11);
+
+    const QImage first = view.frame();
+    ASSERT_EQ(first.size(), QSize(1920, 1080));
+    EXPECT_TRUE(near(first.pixel(10, 10), qRgba(255, 0, 0, 255)));
+    EXPECT_TRUE(near(first.pixel(1900, 1070), qRgba(0, 0, 255, 255)));
+    EXPECT_TRUE(near(first.pixel(250, 250), qRgba(0, 255, 0, 255)));
+    EXPECT_TRUE(near(first.pixel(199, 199), qRgba(255, 0, 0, 255)));
+
+    view.inside([](View* v) { v->root_item()->setProperty("accent", QColor("#ffffff")); return 0; });
+    const QImage second = view.frame();
+    EXPECT_TRUE(near(second.pixel(250, 250), qRgba(255, 255, 255, 255)));
+    EXPECT_NE(first, second);
+}
+
+TEST_F(ViewTest, TheFrameStepIsThrottled)
+{
+    TestView view;
+    view.set_refresh_rate(60);
+    ASSERT_TRUE(view.load("TestScenes", "Colors"));
+    auto frames = std::make_shared<std::atomic<int>>(0);
+    view.inside([frames](View* v) {
+        QObject::connect(v->window(), &QQuickWindow::afterRendering, v, [frames] { ++*frames; });
+        return 0;
+    });
+    std::this_thread::sleep_for(20ms);
+    view.render();
+    std::this_thread::sleep_for(1ms);
+    view.render();
+    EXPECT_EQ(frames->load(), 1);
+    std::this_thread::sleep_for(20ms);
+    view.render();
+    EXPECT_EQ(frames->load(), 2);
+
+    view.reset();  // a reset view renders nothing
+    view.render();
+    EXPECT_EQ(view.get_texture(), 0ul);
+}
+
+TEST_F(ViewTest, SceneSizingAndRootRules)
+{
+    TestView fixed;
+    ASSERT_TRUE(fixed.load("TestScenes", "FixedSize"));
+    const QImage image = fixed.frame();
+    EXPECT_EQ(image.size(), QSize(640, 360));
+    EXPECT_TRUE(near(image.pixel(639, 359), qRgba(255, 255, 0, 255)));
+
+    TestView window;
+    EXPECT_FALSE(window.load("TestScenes", "WindowRoot"));
+    EXPECT_EQ(window.inside([](View* v) { return v->root_item(); }), nullptr);
+    EXPECT_EQ(window.get_texture(), 0ul);
+
+    TestView missing;
+    EXPECT_FALSE(missing.load("TestScenes", "NoSuchScene"));
+
+    TestView web;
+    EXPECT_FALSE(web.load("Web", "Webview"));
+}
+
+TEST_F(ViewTest, LoadingALoadedViewReplacesItsPipelineAndTexture)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("TestScenes", "Colors"));
+    ASSERT_TRUE(view.load("TestScenes", "FixedSize"));
+    EXPECT_NE(view.get_texture(), 0ul);
+    EXPECT_EQ(view.frame().size(), QSize(640, 360));
+    // One render control belongs to the view: the old pipeline is gone, not built over.
+    EXPECT_EQ(view.inside([](View* v) {
+        return static_cast<int>(v->findChildren<QQuickRenderControl*>(Qt::FindDirectChildrenOnly).size());
+    }), 1);
+}
+
+TEST_F(ViewTest, SceneFilesAreWrittenPrivatelyAtOnePathAndRemovedAfterLoading)
+{
+    TestView a, b;
+    ASSERT_TRUE(a.load("TestScenes", "Colors"));
+    const auto files_before = QDir::temp().entryList(QDir::Files).size();
+    ASSERT_TRUE(b.load("TestScenes", "Colors"));  // registered once, written again at the same path
+    std::this_thread::sleep_for(50ms);
+    b.get_refresh_rate();  // the deletion runs on the next pass of the Qt event loop
+    EXPECT_EQ(QDir::temp().entryList(QDir::Files).size(), files_before);
+}
+
+TEST_F(ViewTest, ClicksAndTypedTextReachTheScene)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("TestScenes", "Interactive"));
+    const QImage before = view.frame();
+    EXPECT_EQ(count_pixels(before, QRect(480, 280, 40, 40), qRgba(255, 255, 255, 255)), 0);
+
+    view.mouse_click(0, 0, 500, 300);
+    view.mouse_click(0, 1, 500, 300);
+    const QImage clicked = view.frame();
+    EXPECT_TRUE(near(clicked.pixel(500, 300), qRgba(255, 255, 255, 255)));
+    EXPECT_TRUE(near(clicked.pixel(100, 100), qRgba(0, 0, 0, 255)));
+
+    // Only the text cursor is in the input band before typing.
+    const int white_before = count_pixels(clicked, QRect(0, 600, 600, 200), qRgba(255, 255, 255, 255));
+    for (const char* key : {"H", "i"}) {
+        view.key_event(static_cast<unsigned>(QKeySequence(key)[0].key()), 0, key);
+        view.key_event(static_cast<unsigned>(QKeySequence(key)[0].key()), 1, key);
+    }
+    const QString typed = view.inside([](View* v) {
+        return v->root_item()->findChild<QObject*>("input")->property("text").toString();
+    });
+    EXPECT_EQ(typed, "Hi");
+    EXPECT_GT(count_pixels(view.frame(), QRect(0, 600, 600, 200), qRgba(255, 255, 255, 255)),
+              white_before + 500);
+}
+
+TEST_F(ViewTest, InputEventsCarryTheViewsButtonAndModifierState)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("TestScenes", "Colors"));
+    auto* recorder = view.inside([](View* v) {
+        auto* r = new EventRecorder;
+        r->setParent(v);
+        v->window()->installEventFilter(r);
+        return r;
+    });
+    auto seen = [&] { return view.inside([recorder](View*) { return recorder->seen; }); };
+
+    view.mouse_move(0, 0);  // the last position starts at (0, 0): nothing is sent
+    view.mouse_move(5, 5);
+    view.mouse_move(5, 5);  // the same again: nothing
+    ASSERT_EQ(seen().size(), 1u);
+
+    view.mouse_click(0, 0, 10, 10);
+    view.mouse_move(20, 20);
+    view.mouse_click(0, 1, 20, 20);
+    view.mouse_move(30, 30);
+    view.mouse_click(5, 0, 1, 1);  // no such button
+    view.mouse_click(0, 2, 1, 1);  // no such state
+    auto events = seen();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[1].type, QEvent::MouseButtonPress);
+    EXPECT_EQ(events[1].buttons, Qt::LeftButton);
+    EXPECT_EQ(events[2].buttons, Qt::LeftButton);  // the move while held
+    EXPECT_EQ(events[3].buttons, Qt::NoButton);    // the release no longer holds it
+    EXPECT_EQ(events[4].buttons, Qt::NoButton);
+    EXPECT_EQ(view.inside([](View* v) { return v->buttons(); }), Qt::NoButton);
+
+    view.key_event(Qt::Key_C, 0, "Ctrl+c");
+    view.mouse_move(40, 40);
+    view.key_event(Qt::Key_Plus, 0, "+");
+    view.key_event(Qt::Key_C, 1, "c");
+    view.key_event(Qt::Key_A, 0, "Ctrl+Shift+a");
+    events = seen();
+    ASSERT_EQ(events.size(), 10u);
+    EXPECT_EQ(events[5].modifiers, Qt::ControlModifier);
+    EXPECT_EQ(events[5].text, "c");
+    EXPECT_EQ(events[6].modifiers, Qt::ControlModifier);  // a move carries the modifier
+    EXPECT_EQ(events[7].text, "+");                      // a lone plus is plain text
+    EXPECT_EQ(events[7].modifiers, Qt::ControlModifier);
+    EXPECT_EQ(events[8].modifiers, Qt::NoModifier);  // any release clears it
+    EXPECT_EQ(events[9].modifiers, Qt::ControlModifier);
+    EXPECT_EQ(events[9].text, "Shift+a");  // only one prefix comes off
+}
+
+TEST_F(ViewTest, ConsoleMessagesReachTheHostWhichMayCallBackInline)
+{
+    TestView view;
+    struct Message {
+        int level = 0;
+        std::string text;
+        int line = 0;
+        std::string source;
+        int rate_asked_inside = 0;
+    };
+    auto received = std::make_shared<Message>();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    view.set_func_javascript_console_log([&view, received, done](int level, std::string text, int line,
+                                                                 std::string source) {
+        // A host callback runs on the Qt thread; a waited call from here must not deadlock.
+        *received = {level, text, line, source, view.get_refresh_rate()};
+        *done = true;
+    });
+    ASSERT_TRUE(view.load("TestScenes", "Interactive"));
+    for (int i = 0; i < 200 && !*done; ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(*done);
+    EXPECT_EQ(received->level, 2);
+    EXPECT_EQ(received->text, "scene ready");
+    EXPECT_EQ(received->line, 42);
+    EXPECT_EQ(received->source, "qrc:/interactive");
+    EXPECT_EQ(received->rate_asked_inside, 125);
+}
