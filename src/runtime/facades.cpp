@@ -1,34 +1,18 @@
-// Construction, destruction and the operations every facade shares.
+// SView and SQuickView: construction, destruction, rendering, input and scene loading.
 
 #include "sorvane/app.h"
 #include "sorvane/views.h"
 
-#include "media/camera_view.h"
-#include "media/screen_capture_view.h"
-#include "media/video_view.h"
 #include "quick/quick_view.h"
 #include "runtime/carry.h"
+#include "runtime/facade_support.h"
 #include "runtime/runtime_state.h"
-#include "runtime/sorvane_ctx.h"
 #include "web/godot_scheme_handler.h"
-#include "web/web_view.h"
 
 #include <QPointer>
 
 namespace sorvane {
 
-namespace {
-
-// Runs one of SorvaneCtx's factories on the Qt thread, once the Qt side is running.
-template <typename ViewClass>
-View* create_view(ViewClass* (SorvaneCtx::*factory)())
-{
-    S::ensure_qt_eventloop_is_running();
-    return carry::blocking(SORVANE_CTX, [factory](SorvaneCtx* ctx) -> View* { return (ctx->*factory)(); },
-                           nullptr);
-}
-
-}  // namespace
 
 SView::SView() : m_view(nullptr) {}
 
@@ -160,30 +144,5 @@ SQuickView::SQuickView() : SView()
 }
 
 SQuickView::SQuickView(NoView) : SView() {}
-
-SWebView::SWebView() : SView()
-{
-    m_view = create_view(&SorvaneCtx::_create_webview);
-}
-
-SVideoPlayerView::SVideoPlayerView() : SQuickView(NoView{})
-{
-    m_view = create_view(&SorvaneCtx::_create_videoplayerview);
-}
-
-void SVideoPlayerView::reset() const
-{
-    carry::posted(m_view, [](View* v) { v->reset(); });
-}
-
-SCameraView::SCameraView() : SQuickView(NoView{})
-{
-    m_view = create_view(&SorvaneCtx::_create_cameraview);
-}
-
-SScreenCaptureView::SScreenCaptureView() : SQuickView(NoView{})
-{
-    m_view = create_view(&SorvaneCtx::_create_screencaptureview);
-}
 
 }  // namespace sorvane

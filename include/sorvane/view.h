@@ -1,0 +1,99 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <tuple>
+
+#include <vulkan/vulkan_core.h>
+
+#include "sorvane/export.h"
+
+namespace sorvane {
+
+class View;
+
+// Host-side handles of views. Each facade holds only a pointer to its view on the Qt thread.
+//
+// Threads: every operation may be called from any host thread; it is carried to the Qt thread.
+// Most operations wait for the result. On a facade without a view (a plain SView, or after
+// destroy()) every operation returns its default at once. Waited operations called on the Qt
+// thread itself (from inside a callback of this library) run inline instead of waiting.
+//
+// Lifetime: discarding a facade does not touch its view; only destroy() deletes it. Call
+// destroy() before S::destroy(): once the Qt event loop has stopped, operations return their
+// defaults with a warning.
+class SORVANE_EXPORT SView {
+public:
+    SView();
+
+    // Resets the view (releases its scene and pipeline) and waits for it.
+    virtual void reset() const;
+
+    // Deletes the view and forgets it. Idempotent. The view's texture is released with it: stop
+    // sampling the texture before calling this.
+    void destroy();
+
+    // --- Rendering on the host's Vulkan device ---------------------------------------------
+    //
+    // Call order: set_view_monitor and set_statistics_monitor with the host's own handles,
+    // set_resolution (and optionally set_refresh_rate, set_mipmaps_enabled), then load. After a
+    // successful load fetch get_texture() once and call render() once per host frame.
+    //
+    // The view renders on queue family 0, queue 0 of the host's device, which the host shares
+    // with the library. Vulkan requires submissions to one queue to be externally synchronised:
+    // the host must not submit to that queue while a render() call is in progress (submit
+    // between render() calls, on the thread that calls render(), or under the host's own lock).
+    //
+    // After a frame the texture is left in VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL. A host that
+    // transitions it (for example to copy from it) must transition it back before the next
+    // render(), because the library tracks the layout itself.
+
+    // Adopts the host's VkInstance (the library never creates one of its own).
+    void set_view_monitor(VkInstance_T*& instance) const;
+    // Adopts the host's physical device and device.
+    void set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const;
+
+    // Width and height of the scene in pixels, each at least 256; read at load.
+    void set_resolution(std::tuple<unsigned, unsigned> size) const;
+    std::tuple<unsigned, unsigned> get_resolution() const;
+    // Frames per second, 1 to 120 (higher values are clamped to 120); default about 60.
+    void set_refresh_rate(int rate) const;
+    int get_refresh_rate() const;
+    // Generates the texture's mip chain after every frame.
+    void set_mipmaps_enabled(bool enabled) const;
+    int get_mips_count() const;
+
+    // The texture's VkImage handle (0 before a successful load). It stays the same object until
+    // the next load, reset or destroy(), which release it: stop sampling it before those.
+    unsigned long get_texture() const;
+
+    // Renders one frame if the view's frame interval has passed since the last one.
+    void render() const;
+
+    // Console messages of the scene: level, message, line number, source.
+    void set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const;
+
+    // --- Input, in scene pixels ((0, 0) is the top-left corner) -------------------------------
+    void mouse_move(unsigned x, unsigned y) const;
+    // button: 0 left, 1 right, 2 middle, 3 back, 4 forward; state: 0 press, 1 release.
+    void mouse_click(unsigned short button, unsigned short state, unsigned x, unsigned y) const;
+    void mouse_wheel_up(unsigned x, unsigned y) const;
+    void mouse_wheel_down(unsigned x, unsigned y) const;
+    // key: a Qt key code; state: 0 press, 1 release; text: UTF-8, optionally with one
+    // "Ctrl+", "Shift+", "Alt+" or "Meta+" prefix that sets the modifier.
+    void key_event(unsigned key, unsigned short state, const std::string& text) const;
+
+    // Sets the one callback that answers the "res" addresses of every web view; works on any
+    // facade, even one without a view. It runs on the Qt thread with the address's path (always
+    // beginning with "/"); it stores the byte count in `size` and returns a pointer to the bytes,
+    // which stay the host's and are copied at once. Return null for "not found".
+    void set_func_resource_file(std::function<unsigned char*(std::string path, bool& flag, unsigned long& size)> func);
+
+    // Accepted and ignored: the library never frees the host's buffers.
+    void set_func_resource_file_free(std::function<void()> func);
+
+protected:
+    View* m_view;
+};
+
+}  // namespace sorvane

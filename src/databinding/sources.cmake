@@ -1,0 +1,3 @@
+# Engine objects in page JavaScript.
+target_sources(sorvane_objects PRIVATE
+)
