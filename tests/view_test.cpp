@@ -208,24 +208,26 @@ TEST_F(ViewTest, AFrameShowsTheSceneAndAPropertyChangeShowsInTheNext)
 TEST_F(ViewTest, TheFrameStepIsThrottled)
 {
     TestView view;
-    view.set_refresh_rate(60);
+    view.set_refresh_rate(10);  // 100 ms between frames: wide enough for a busy machine
     ASSERT_TRUE(view.load("TestScenes", "Colors"));
     auto frames = std::make_shared<std::atomic<int>>(0);
     view.inside([frames](View* v) {
         QObject::connect(v->window(), &QQuickWindow::afterRendering, v, [frames] { ++*frames; });
         return 0;
     });
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(110ms);
     view.render();
     std::this_thread::sleep_for(1ms);
     view.render();
     EXPECT_EQ(frames->load(), 1);
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(110ms);
     view.render();
     EXPECT_EQ(frames->load(), 2);
 
-    view.reset();  // a reset view renders nothing
+    view.reset();  // a reset view renders nothing and has released its texture
+    std::this_thread::sleep_for(110ms);
     view.render();
+    EXPECT_EQ(frames->load(), 2);
     EXPECT_EQ(view.get_texture(), 0ul);
 }
 
