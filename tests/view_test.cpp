@@ -3,7 +3,12 @@
 
 #include <sorvane/sorvane.h>
 
+#include "media/camera_view.h"
+#include "media/screen_capture_view.h"
+#include "media/video_view.h"
+#include "quick/scene_files.h"
 #include "runtime/carry.h"
+#include "web/web_view.h"
 #include "view/view.h"
 
 #include "standin_host/hand_over.h"
@@ -17,6 +22,10 @@
 #include <QQuickRenderControl>
 #include <QQuickWindow>
 #include <QtGlobal>
+
+#include <sys/stat.h>
+
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +98,40 @@ bool near(QRgb pixel, QRgb expected)
     return close(qRed(pixel), qRed(expected)) && close(qGreen(pixel), qGreen(expected)) &&
            close(qBlue(pixel), qBlue(expected)) && close(qAlpha(pixel), qAlpha(expected));
 }
+
+// Collects the Qt messages logged while it exists (they are logged on the Qt thread).
+class MessageCapture {
+public:
+    MessageCapture()
+    {
+        std::lock_guard lock(s_mutex);
+        s_messages.clear();
+        s_previous = qInstallMessageHandler(&MessageCapture::handle);
+    }
+    ~MessageCapture() { qInstallMessageHandler(s_previous); }
+    bool contains(const QString& text) const
+    {
+        std::lock_guard lock(s_mutex);
+        for (const QString& m : s_messages)
+            if (m.contains(text))
+                return true;
+        return false;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        {
+            std::lock_guard lock(s_mutex);
+            s_messages.push_back(message);
+        }
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline std::mutex s_mutex;
+    static inline QStringList s_messages;
+    static inline QtMessageHandler s_previous = nullptr;
+};
 
 int count_pixels(const QImage& image, QRect area, QRgb colour)
 {
@@ -244,11 +287,14 @@ TEST_F(ViewTest, SceneSizingAndRootRules)
     EXPECT_EQ(window.inside([](View* v) { return v->root_item(); }), nullptr);
     EXPECT_EQ(window.get_texture(), 0ul);
 
+    MessageCapture messages;
     TestView missing;
     EXPECT_FALSE(missing.load("TestScenes", "NoSuchScene"));
+    EXPECT_TRUE(messages.contains("read failure"));
 
     TestView web;
     EXPECT_FALSE(web.load("Web", "Webview"));
+    EXPECT_TRUE(messages.contains("cannot load component by module name Web"));
 }
 
 TEST_F(ViewTest, LoadingALoadedViewReplacesItsPipelineAndTexture)
@@ -378,4 +424,67 @@ TEST_F(ViewTest, ConsoleMessagesReachTheHostWhichMayCallBackInline)
     EXPECT_EQ(received->line, 42);
     EXPECT_EQ(received->source, "qrc:/interactive");
     EXPECT_EQ(received->rate_asked_inside, 125);
+}
+
+TEST_F(ViewTest, SceneFilesAreOwnerOnlyAndRegisteredOnce)
+{
+    TestView view;
+    const auto [first, second] = view.inside([](View*) {
+        return std::pair<QString, QString>(register_scene("TestScenes", "FixedSize"),
+                                           register_scene("TestScenes", "FixedSize"));
+    });
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(first, second);  // the same path every time
+    struct stat info {};
+    ASSERT_EQ(::stat(first.toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    QFile file(first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("color: \"#ffff00\""));
+    file.close();
+    QFile::remove(first);
+
+    const QByteArray text = "import QtQuick\nItem {}\n";
+    EXPECT_EQ(xor_cipher(xor_cipher(text, scene_key()), scene_key()), text);
+    EXPECT_NE(xor_cipher(text, scene_key()), text);
+}
+
+TEST_F(ViewTest, EachFacadeCreatesItsOwnKindOfView)
+{
+    auto kind = [](const SView& facade) {
+        struct Peek : SView {
+            static View* of(const SView& f) { return static_cast<const Peek&>(f).m_view; }
+        };
+        View* v = Peek::of(facade);
+        return carry::waited(v, [](View* view) { return QString(view->metaObject()->className()); });
+    };
+    SQuickView quick;
+    SWebView web;
+    SVideoPlayerView video;
+    SCameraView camera;
+    SScreenCaptureView capture;
+    EXPECT_EQ(kind(quick), "sorvane::QuickView");
+    EXPECT_EQ(kind(web), "sorvane::WebView");
+    EXPECT_EQ(kind(video), "sorvane::VideoView");
+    EXPECT_EQ(kind(camera), "sorvane::CameraView");
+    EXPECT_EQ(kind(capture), "sorvane::ScreenCaptureView");
+    for (SView* facade : std::initializer_list<SView*>{&quick, &web, &video, &camera, &capture})
+        facade->destroy();
+}
+
+TEST_F(ViewTest, DebugMouseShowsHeldButtonsAndTheCrosshair)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("Debug", "DebugMouse"));
+    const QRgb green = qRgba(0, 255, 0, 255), red = qRgba(255, 0, 0, 255);
+    view.mouse_move(700, 500);
+    view.mouse_click(1, 0, 700, 500);  // right button held
+    QImage image = view.frame();
+    EXPECT_TRUE(near(image.pixel(60, 20), green));     // R box
+    EXPECT_FALSE(near(image.pixel(20, 20), green));    // L box
+    EXPECT_TRUE(near(image.pixel(700, 900), red));     // the crosshair's column
+    EXPECT_TRUE(near(image.pixel(1500, 500), red));    // and its row
+    view.mouse_click(1, 1, 700, 500);
+    image = view.frame();
+    EXPECT_FALSE(near(image.pixel(60, 20), green));
 }

@@ -1,0 +1,302 @@
+// Rendering through a view, against a bare QQuickRenderControl pipeline on the same device in the
+// same run, plus the cost of a throttled render(), input-to-frame latency and memory per view.
+//
+//   render_bench [frames]      (default 120)
+//
+// Run under an X server with the xcb platform (tools/with-xvfb.sh). SORVANE_PROJECT_ROOT names a
+// project root holding the Qt runtime directory (tools/make-runtime.sh).
+
+#include <sorvane/sorvane.h>
+
+#include "quick/scene_files.h"
+#include "runtime/carry.h"
+#include "runtime/sorvane_ctx.h"
+
+#include "standin_host/hand_over.h"
+#include "standin_host/vulkan_host.h"
+
+#include <QDir>
+#include <QFile>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QUrl>
+#include <QVulkanInstance>
+#include <QtQuick/QQuickGraphicsDevice>
+#include <QtQuick/QQuickRenderControl>
+#include <QtQuick/QQuickRenderTarget>
+#include <rhi/qrhi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace sorvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+standin::VulkanHost* g_host = nullptr;
+
+struct Figures {
+    double median_ms;
+    double p90_ms;
+};
+
+Figures summarise(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 2], samples[samples.size() * 9 / 10]};
+}
+
+double ms_since(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+long resident_kib()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+// The same work as a view's frame, without the library around it: render control, window and
+// texture on the host's device, with the scene loaded from its plain text.
+struct BarePipeline {
+    QVulkanInstance instance;
+    QQuickRenderControl* control = nullptr;
+    QQuickWindow* window = nullptr;
+    QQmlEngine* engine = nullptr;
+    QQuickItem* root = nullptr;
+    QRhiTexture* texture = nullptr;
+    QRhiRenderBuffer* depth = nullptr;
+    QRhiTextureRenderTarget* target = nullptr;
+    QRhiRenderPassDescriptor* pass = nullptr;
+
+    bool build(const QString& scene_file, QSize size)
+    {
+        instance.setVkInstance(g_host->instance());
+        if (!instance.create())
+            return false;
+        control = new QQuickRenderControl;
+        window = new QQuickWindow(control);
+        window->setGraphicsDevice(
+            QQuickGraphicsDevice::fromDeviceObjects(g_host->physical_device(), g_host->device(), 0, 0));
+        window->setVulkanInstance(&instance);
+        engine = new QQmlEngine(window);
+        QQmlComponent component(engine, QUrl::fromLocalFile(scene_file));
+        root = qobject_cast<QQuickItem*>(component.create());
+        if (!root)
+            return false;
+        root->setSize(size);
+        window->contentItem()->setSize(size);
+        window->setGeometry(0, 0, size.width(), size.height());
+        root->setParentItem(window->contentItem());
+        if (!control->initialize())
+            return false;
+        QRhi* rhi = control->rhi();
+        texture = rhi->newTexture(QRhiTexture::RGBA8, size, 1, QRhiTexture::RenderTarget);
+        depth = rhi->newRenderBuffer(QRhiRenderBuffer::DepthStencil, size, 1);
+        if (!texture->create() || !depth->create())
+            return false;
+        QRhiTextureRenderTargetDescription description{QRhiColorAttachment(texture)};
+        description.setDepthStencilBuffer(depth);
+        target = rhi->newTextureRenderTarget(description);
+        pass = target->newCompatibleRenderPassDescriptor();
+        target->setRenderPassDescriptor(pass);
+        if (!target->create())
+            return false;
+        window->setRenderTarget(QQuickRenderTarget::fromRhiRenderTarget(target));
+        return true;
+    }
+
+    void frame()
+    {
+        control->polishItems();
+        control->beginFrame();
+        control->sync();
+        control->render();
+        control->endFrame();
+    }
+};
+
+// Renders `frames` frames through the facade, each as soon as it is due, and times the calls.
+Figures time_view_frames(const SQuickView& view, int frames)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < frames; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(9));  // past the 8 ms interval
+        const auto start = Clock::now();
+        view.render();
+        samples.push_back(ms_since(start));
+    }
+    return summarise(samples);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int frames = argc > 1 ? std::max(20, std::atoi(argv[1])) : 120;
+    if (const char* root = std::getenv("SORVANE_PROJECT_ROOT"))
+        opts::PATH_PROJECT_ROOT = root;
+
+    standin::HostOptions host_options;
+    host_options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+    g_host = new standin::VulkanHost(host_options);
+    S::create_app();
+    S::ensure_qt_eventloop_is_running();
+    std::printf("render_bench: %d frames per figure at 1920x1080 on %s\n\n", frames, g_host->device_name().c_str());
+
+    // --- A frame through SView::render against the bare pipeline, alternating rounds ---------
+    SQuickView view;
+    standin::hand_over(*g_host, view);
+    view.set_resolution({1920, 1080});
+    view.set_refresh_rate(120);
+    if (!view.load("Debug", "DebugLatency")) {
+        std::fprintf(stderr, "render_bench: the DebugLatency scene did not load\n");
+        return 1;
+    }
+
+    QObject* qt = SORVANE_CTX;
+    auto bare = std::make_shared<BarePipeline>();
+    const bool bare_ok = carry::blocking(qt, [bare](QObject*) {
+        const QString file = QDir::tempPath() + "/render_bench_DebugLatency.qml";
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            return false;
+        out.write(decipher_scene(":/Debug/qml/Debug/DebugLatency.qml.enc", scene_key()));
+        out.close();
+        return bare->build(file, QSize(1920, 1080));
+    }, false);
+    if (!bare_ok) {
+        std::fprintf(stderr, "render_bench: the bare pipeline could not be built\n");
+        return 1;
+    }
+    auto time_bare_frames = [&](int n) {
+        std::vector<double> samples;
+        for (int i = 0; i < n; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(9));
+            const auto start = Clock::now();
+            carry::blocking(qt, [bare](QObject*) { bare->frame(); });
+            samples.push_back(ms_since(start));
+        }
+        return summarise(samples);
+    };
+
+    std::vector<Figures> view_rounds, bare_rounds, mip_rounds;
+    for (int round = 0; round < 3; ++round) {
+        view_rounds.push_back(time_view_frames(view, frames));
+        bare_rounds.push_back(time_bare_frames(frames));
+    }
+    view.set_mipmaps_enabled(true);
+    for (int round = 0; round < 2; ++round)
+        mip_rounds.push_back(time_view_frames(view, frames));
+    view.set_mipmaps_enabled(false);
+    auto best = [](const std::vector<Figures>& v) {
+        return *std::min_element(v.begin(), v.end(),
+                                 [](const Figures& a, const Figures& b) { return a.median_ms < b.median_ms; });
+    };
+    std::printf("frame through SView::render          median %7.3f ms  p90 %7.3f ms\n", best(view_rounds).median_ms,
+                best(view_rounds).p90_ms);
+    std::printf("frame through a bare render control  median %7.3f ms  p90 %7.3f ms\n", best(bare_rounds).median_ms,
+                best(bare_rounds).p90_ms);
+    std::printf("frame through SView::render, mipmaps median %7.3f ms  p90 %7.3f ms\n", best(mip_rounds).median_ms,
+                best(mip_rounds).p90_ms);
+    std::printf("view / bare pipeline (median): %.3f  (target <= 1.05)\n\n",
+                best(view_rounds).median_ms / best(bare_rounds).median_ms);
+
+    // --- A render() with no frame due, against the raw blocking round trip -------------------
+    view.set_refresh_rate(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    view.render();  // the one frame that is due; every following call is throttled
+    auto time_calls = [](int n, const std::function<void()>& call) {
+        std::vector<double> samples;
+        for (int i = 0; i < n; ++i) {
+            const auto start = Clock::now();
+            call();
+            samples.push_back(ms_since(start) * 1000.0);
+        }
+        return summarise(samples);
+    };
+    Figures throttled{1e9, 0}, raw{1e9, 0};
+    for (int round = 0; round < 3; ++round) {
+        const Figures t = time_calls(300, [&] { view.render(); });  // 300 calls stay within the 1 s interval
+        const Figures r = time_calls(300, [&] {
+            QMetaObject::invokeMethod(qt, [] {}, Qt::BlockingQueuedConnection);
+        });
+        throttled = t.median_ms < throttled.median_ms ? t : throttled;
+        raw = r.median_ms < raw.median_ms ? r : raw;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        view.render();
+    }
+    std::printf("throttled render() (no frame due)    median %7.2f us  p90 %7.2f us\n", throttled.median_ms,
+                throttled.p90_ms);
+    std::printf("raw blocking invokeMethod round trip median %7.2f us  p90 %7.2f us\n", raw.median_ms, raw.p90_ms);
+    std::printf("throttled render / raw round trip (median): %.3f  (target <= 1.10)\n\n",
+                throttled.median_ms / raw.median_ms);
+
+    // --- Input to frame: render() calls from a click until the input square changes ----------
+    view.set_refresh_rate(120);
+    const unsigned long texture = view.get_texture();
+    auto input_square = [&] { return g_host->read_back(texture, 1920, 1080).pixel(96, 32); };
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    view.render();
+    std::vector<int> renders_until_seen;
+    for (int click = 0; click < 20; ++click) {
+        const auto before = input_square();
+        view.mouse_click(0, static_cast<unsigned short>(click % 2), 600, 600);
+        int renders = 0;
+        while (renders < 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(9));
+            view.render();
+            ++renders;
+            if (input_square() != before)
+                break;
+        }
+        renders_until_seen.push_back(renders);
+    }
+    std::sort(renders_until_seen.begin(), renders_until_seen.end());
+    const long first_frame = std::count(renders_until_seen.begin(), renders_until_seen.end(), 1);
+    std::printf("input to frame: %ld of %zu clicks seen in the first frame rendered after them "
+                "(worst: %d render() calls)  (target: the first frame)\n\n",
+                first_frame, renders_until_seen.size(), renders_until_seen.back());
+    view.destroy();
+
+    // --- Resident memory per loaded 1920x1080 view ---------------------------------------------
+    {
+        SQuickView warm;  // the first view pays for one-time set-up; leave it out of the figure
+        standin::hand_over(*g_host, warm);
+        warm.load("Debug", "Debug");
+        warm.render();
+        const long before = resident_kib();
+        std::vector<std::unique_ptr<SQuickView>> views;
+        for (int i = 0; i < 10; ++i) {
+            views.push_back(std::make_unique<SQuickView>());
+            standin::hand_over(*g_host, *views.back());
+            views.back()->load("Debug", "Debug");
+            views.back()->render();
+        }
+        const long after = resident_kib();
+        std::printf("resident size per loaded 1920x1080 view (10 views): %.1f MiB\n", (after - before) / 10.0 / 1024.0);
+        for (auto& v : views)
+            v->destroy();
+        warm.destroy();
+    }
+
+    S::destroy();
+    std::fflush(stdout);
+    std::_Exit(0);
+}
