@@ -1,1 +1,6 @@
 # Benchmarks of the media subsystem.
+add_executable(media_video_bench media_video_bench.cpp media_bench_support.h)
+target_link_libraries(media_video_bench PRIVATE sorvane_internal standin_host)
+
+add_executable(media_capture_bench media_capture_bench.cpp media_bench_support.h)
+target_link_libraries(media_capture_bench PRIVATE sorvane_internal standin_host)

@@ -4,7 +4,8 @@
 # enciphered at build time with the scene key into <Type>.qml.enc. A module's files then go into
 # two Qt resource blobs, compiled by rcc with compression off:
 #   <Module>_qmldir   :/<Module>/qmldir
-#   <Module>_files    :/<Module>/qml/<Module>/<Type>.qml.enc and :/<Module>/<asset path>
+#   <Module>_files    :/<Module>/qml/<Module>/<Type>.qml.enc and :/<Module>/<asset path>, and
+#                     scripts minified by terser at build time under their own paths
 # Their initialisers are qInitResources_<Module>_qmldir() and qInitResources_<Module>_files().
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -53,6 +54,8 @@ endfunction()
 #     KEY_FILE <file>        file holding the scene key
 #     [SCENES <type>...]     scene types, read from <dir>/qml/<name>/<Type>.qml
 #     [ASSETS <path>...]     further files, relative to <dir>, stored as they are under the same path
+#     [SCRIPTS <path> <source>...]  pairs: JavaScript stored minified (terser) under <path>, from
+#                            the readable <source>, both relative to <dir>
 #     SOURCES_VAR <var>      receives the two generated C++ sources
 #     [QRC_VAR <var>])       receives the two generated .qrc files
 #
@@ -60,7 +63,7 @@ endfunction()
 # rules that generate them belong to that directory.
 function(sorvane_qml_module_resources)
   cmake_parse_arguments(PARSE_ARGV 0 arg ""
-    "MODULE;SOURCE_DIR;KEY_FILE;SOURCES_VAR;QRC_VAR" "SCENES;ASSETS")
+    "MODULE;SOURCE_DIR;KEY_FILE;SOURCES_VAR;QRC_VAR" "SCENES;ASSETS;SCRIPTS")
   foreach(required MODULE SOURCE_DIR KEY_FILE SOURCES_VAR)
     if(NOT arg_${required})
       message(FATAL_ERROR "sorvane_qml_module_resources: ${required} is required")
@@ -96,6 +99,25 @@ function(sorvane_qml_module_resources)
     endif()
     list(APPEND files "${asset}" "${src}/${asset}")
   endforeach()
+  set(scripts ${arg_SCRIPTS})
+  if(scripts)
+    find_program(SORVANE_TERSER terser REQUIRED)
+  endif()
+  while(scripts)
+    list(POP_FRONT scripts alias source)
+    if(NOT EXISTS "${src}/${source}")
+      message(FATAL_ERROR "sorvane_qml_module_resources: no script ${src}/${source}")
+    endif()
+    cmake_path(GET alias PARENT_PATH alias_dir)
+    file(MAKE_DIRECTORY "${out}/${alias_dir}")
+    add_custom_command(
+      OUTPUT "${out}/${alias}"
+      COMMAND "${SORVANE_TERSER}" "${src}/${source}" --compress --mangle --output "${out}/${alias}"
+      DEPENDS "${src}/${source}"
+      COMMENT "Minifying ${module}/${source}"
+      VERBATIM)
+    list(APPEND files "${alias}" "${out}/${alias}")
+  endwhile()
 
   _sorvane_rcc_blob(NAME "${module}_qmldir" PREFIX "/${module}" OUTPUT_DIR "${out}"
     FILES qmldir "${src}/qmldir" CPP_VAR qmldir_cpp QRC_VAR qmldir_qrc)

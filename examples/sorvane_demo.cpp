@@ -9,13 +9,17 @@
 
 #include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,6 +46,8 @@ struct Options {
     int frames = 60;
     std::string output = "out";
     std::string project_root;
+    bool web_page = true;
+    bool video = true;
 };
 
 void usage()
@@ -55,6 +61,8 @@ void usage()
         "  --frames N            frames to render per scene (default 60)\n"
         "  --output DIR          where the PNG files go (default ./out)\n"
         "  --project-root DIR    game project root holding addons/webview/linux_x86_64-runtime\n"
+        "  --no-web              skip the demo's web page (served through \"res\" by this host)\n"
+        "  --no-video            skip the frame of a test video (made with ffmpeg)\n"
         "  --help                this text\n");
 }
 
@@ -89,6 +97,10 @@ bool parse(int argc, char** argv, Options& options)
             options.output = value();
         } else if (arg == "--project-root") {
             options.project_root = value();
+        } else if (arg == "--no-web") {
+            options.web_page = false;
+        } else if (arg == "--no-video") {
+            options.video = false;
         } else {
             throw std::runtime_error("unknown option " + arg + " (see --help)");
         }
@@ -114,6 +126,225 @@ void drive_input(const SView& view, int frame, unsigned width, unsigned height)
         view.mouse_wheel_up(x, y);
     if (frame == 14)
         view.key_event(0x41 /* Qt::Key_A */, 0, "Ctrl+a");
+}
+
+
+// --- The web page ----------------------------------------------------------------------------
+//
+// The demo's own small site, served from memory through "res" addresses by this host's resource
+// callback, as an engine serves files from its own packs. The page loads a stylesheet, an image
+// and a script through "res" and shows what it found.
+
+const std::map<std::string, std::string> kDemoSite = {
+    {"/index.html", R"(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><link rel="stylesheet" href="style.css"><title>sorvane</title></head>
+<body>
+  <header><img src="images/logo.svg" alt=""><h1>A web page in the engine's texture</h1></header>
+  <main>
+    <p>Rendered by the web engine offscreen, composited by Qt Quick on the host's own Vulkan
+       device, read back by the stand-in host through the texture's VkImage.</p>
+    <ul id="files"></ul>
+    <p id="greeting"></p>
+  </main>
+  <script src="app.js"></script>
+</body></html>)"},
+    {"/style.css", R"(html, body { margin: 0; height: 100%; font-family: "DejaVu Sans", sans-serif; }
+body { background: linear-gradient(135deg, #1d2b64, #0f8a8a); color: #f4f4f4; }
+header { display: flex; align-items: center; gap: 24px; padding: 32px 48px; background: rgba(0, 0, 0, 0.25); }
+header img { width: 96px; height: 96px; }
+h1 { font-size: 40px; margin: 0; }
+main { padding: 24px 48px; font-size: 22px; line-height: 1.5; }
+li { list-style: none; margin: 6px 0; padding: 6px 14px; border-radius: 6px; background: rgba(255, 255, 255, 0.12); }
+li.ok::before { content: "\2714  "; color: #7CFC9A; }
+#greeting { font-size: 28px; color: #f9c74f; })"},
+    {"/images/logo.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 96 96">
+<circle cx="48" cy="48" r="44" fill="#f9c74f"/><circle cx="48" cy="48" r="28" fill="#f3722c"/>
+<circle cx="48" cy="48" r="12" fill="#ffffff"/></svg>)"},
+    {"/app.js", R"(window.addEventListener("load", () => {
+  const logo = document.querySelector("header img");
+  const parts = [
+    ["index.html", true],
+    ["style.css", document.styleSheets.length > 0 && document.styleSheets[0].cssRules.length > 0],
+    ["images/logo.svg", logo.complete && logo.naturalWidth > 0],
+    ["app.js", true],
+  ];
+  const list = document.getElementById("files");
+  for (const [name, loaded] of parts) {
+    const item = document.createElement("li");
+    item.className = loaded ? "ok" : "";
+    item.textContent = "res://demo/" + name + (loaded ? " served by the host" : " missing");
+    list.appendChild(item);
+  }
+  console.log("demo page ready");
+});
+// Data binding: the host's object "demo" (make_demo_object below), as godot.demo.
+function bind() {
+  const greeting = document.getElementById("greeting");
+  greeting.textContent = godot.demo.greeting.value;
+  godot.demo.greeting.on("changed", value => greeting.textContent = value);
+  godot.demo.page_says("the page shows: " + godot.demo.greeting.value);
+}
+if (window.godot) bind(); else window.addEventListener("godot.ready", bind);)"},
+};
+
+// --- Data binding: a host object in the page ---------------------------------------------------
+//
+// The page shows the host's "greeting" and calls the host's "page_says", which prints the call.
+// The library takes the object over at registration and deletes it with the view.
+db::AbstractContextObjectStd* make_demo_object(Clock::time_point start, std::shared_ptr<std::atomic<bool>> called)
+{
+    auto* greeting = new db::PropertyInfoStd;
+    greeting->name = "greeting";
+    greeting->type = db::VariantTypeStd::STRING;
+    greeting->value = db::ValueStd(std::string("Hello from the stand-in host"));
+    auto* text = new db::PropertyInfoStd;
+    text->name = "text";
+    text->type = db::VariantTypeStd::STRING;
+    auto* page_says = new db::MethodInfoStd;
+    page_says->name = "page_says";
+    page_says->args = {text};
+    page_says->func_call_method = [start, called](db::MethodInfoStd*, std::vector<db::ContainerStd> args) {
+        const auto* said = std::get_if<std::string>(&std::get<db::ValueStd>(args.at(0)));
+        std::printf("[%8.1f ms] %-22s the page called demo.page_says(\"%s\")\n", ms_since(start), "data binding",
+                    said ? said->c_str() : "?");
+        *called = true;
+    };
+    auto* object = new db::AbstractContextObjectStd;
+    object->name = "demo";
+    object->properties[greeting->name] = greeting;
+    object->members[greeting->name] = greeting;
+    object->methods[page_says->name] = page_says;
+    object->members[page_says->name] = page_says;
+    return object;
+}
+
+// Renders the demo's web page into `file`. Returns false (and says why) when it cannot.
+bool render_web_page(standin::VulkanHost& host, const Options& options, const QString& file,
+                     Clock::time_point start)
+{
+    SView().set_func_resource_file([](std::string path, bool&, unsigned long& size) -> unsigned char* {
+        const auto it = kDemoSite.find(path);
+        if (it == kDemoSite.end())
+            return nullptr;
+        size = it->second.size();
+        return reinterpret_cast<unsigned char*>(const_cast<char*>(it->second.data()));
+    });
+
+    SWebView view;
+    standin::hand_over(host, view);
+    view.set_resolution({options.width, options.height});
+    view.set_zoom_factor(100);
+    auto ready = std::make_shared<std::atomic<bool>>(false);
+    view.set_func_javascript_console_log([ready](int, std::string message, int, std::string) {
+        if (message == "demo page ready")
+            *ready = true;
+    });
+    view.set_url("res://demo/");
+    auto called = std::make_shared<std::atomic<bool>>(false);
+    db::AbstractContextObjectStd* demo = make_demo_object(start, called);
+    view.webchannel_registerObject(demo->name, demo);
+
+    const auto load_start = Clock::now();
+    if (!view.load()) {
+        std::printf("[%8.1f ms] %-22s FAILED to load (see the warnings above)\n", ms_since(start), "web page");
+        view.destroy();
+        return false;
+    }
+    const auto [width, height] = view.get_resolution();
+    const unsigned long texture = view.get_texture();
+    // Render at 60 Hz until the page says it is ready and has shown the host's update, then a
+    // few frames more.
+    int frames = 0;
+    int after_ready = 0;
+    bool updated = false;
+    while (after_ready < 15 && ms_since(load_start) < 15000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(17));
+        view.render();
+        ++frames;
+        if (*ready && updated)
+            ++after_ready;
+        if (*called && !updated) {
+            // Once the page has read the value, the host changes it; the page shows the new one.
+            db::PropertyInfoStd* greeting = demo->properties.at("greeting");
+            greeting->value = db::ValueStd("Hello from the stand-in host, frame " + std::to_string(frames));
+            greeting->func_valueChanged_updateWeb(greeting);
+            updated = true;
+        }
+    }
+    const QImage image = host.read_back(texture, static_cast<int>(width), static_cast<int>(height));
+    view.destroy();
+    SView().set_func_resource_file({});
+    if (!*ready) {
+        std::printf("[%8.1f ms] %-22s the page did not finish loading in 15 s\n", ms_since(start), "web page");
+        return false;
+    }
+    if (!updated) {
+        std::printf("[%8.1f ms] %-22s the page did not call the host's object in 15 s\n", ms_since(start),
+                    "data binding");
+        return false;
+    }
+    const bool saved = standin::save_png(image, file);
+    std::printf("[%8.1f ms] %-22s ready after %7.1f ms, %d frames -> %s\n", ms_since(start), "Web/Webview",
+                ms_since(load_start), frames, saved ? file.toUtf8().constData() : "(not saved)");
+    return saved;
+}
+
+// --- The video -------------------------------------------------------------------------------
+//
+// A test clip made with ffmpeg (a moving test pattern and a tone), played by a video player view
+// with its on-screen controls; the frame after about two seconds of playback is written.
+
+// Makes the clip; returns false (and says why) when ffmpeg cannot.
+bool make_test_clip(const QString& file)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                            "testsrc2=s=1280x720:r=30:d=6", "-f", "lavfi", "-i", "sine=frequency=440:duration=6",
+                            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                            "-metadata", "title=sorvane test clip", file});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+        std::printf("could not make the test clip with ffmpeg: %s%s\n", ffmpeg.errorString().toUtf8().constData(),
+                    ffmpeg.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+// Plays `clip` in a video player view and writes a frame of it into `file`.
+bool render_video_frame(standin::VulkanHost& host, const Options& options, const QString& clip, const QString& file,
+                        Clock::time_point start)
+{
+    SVideoPlayerView view;
+    standin::hand_over(host, view);
+    view.set_resolution({options.width, options.height});
+    view.set_source(clip.toStdString());
+    const auto load_start = Clock::now();
+    if (!view.load("Multimedia", "VideoPlayer")) {
+        std::printf("[%8.1f ms] %-22s FAILED to load (see the warnings above)\n", ms_since(start), "video");
+        view.destroy();
+        return false;
+    }
+    const auto [width, height] = view.get_resolution();
+    const unsigned long texture = view.get_texture();
+    // Render at 60 Hz until two seconds of the clip have played.
+    int frames = 0;
+    while (view.get_position() < 2000 && ms_since(load_start) < 15000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(17));
+        view.render();
+        ++frames;
+    }
+    const long long position = view.get_position();
+    const QImage image = host.read_back(texture, static_cast<int>(width), static_cast<int>(height));
+    view.destroy();
+    if (position < 2000) {
+        std::printf("[%8.1f ms] %-22s the clip did not play (position %lld ms after 15 s)\n", ms_since(start),
+                    "video", position);
+        return false;
+    }
+    const bool saved = standin::save_png(image, file);
+    std::printf("[%8.1f ms] %-22s %lld ms played, %d frames -> %s\n", ms_since(start), "Multimedia/VideoPlayer",
+                position, frames, saved ? file.toUtf8().constData() : "(not saved)");
+    return saved;
 }
 
 }  // namespace
@@ -189,6 +420,26 @@ int main(int argc, char** argv)
             else
                 ++failures;
             view.destroy();
+        }
+
+        // The web page, served through "res" by this host.
+        if (options.web_page) {
+            const QString file = output + "/Web-Webview.png";
+            if (render_web_page(host, options, file, start))
+                written.push_back(file.toStdString());
+            else
+                ++failures;
+        }
+
+        // A frame of a test video.
+        if (options.video) {
+            const QString clip = output + "/test-clip.mp4";
+            const QString file = output + "/Multimedia-VideoPlayer.png";
+            if (make_test_clip(clip) && render_video_frame(host, options, clip, file, start))
+                written.push_back(file.toStdString());
+            else
+                ++failures;
+            QDir().remove(clip);
         }
 
         S::destroy();

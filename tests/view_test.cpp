@@ -8,6 +8,8 @@
 #include "media/video_view.h"
 #include "quick/scene_files.h"
 #include "runtime/carry.h"
+#include "runtime/runtime_state.h"
+#include "web/godot_scheme_handler.h"
 #include "web/web_view.h"
 #include "view/view.h"
 
@@ -487,4 +489,22 @@ TEST_F(ViewTest, DebugMouseShowsHeldButtonsAndTheCrosshair)
     view.mouse_click(1, 1, 700, 500);
     image = view.frame();
     EXPECT_FALSE(near(image.pixel(60, 20), green));
+}
+
+TEST_F(ViewTest, TheResourceCallbackReachesTheOneHandlerThroughAnyFacade)
+{
+    auto handler_has_callback = [] {
+        return carry::waited(runtime().scheme_handler,
+                             [](GodotSchemeHandler* h) { return h->m_resource_file.is_set(); });
+    };
+    SView plain;  // no view at all
+    plain.set_func_resource_file([](std::string, bool&, unsigned long& size) -> unsigned char* {
+        size = 0;
+        return nullptr;
+    });
+    EXPECT_TRUE(handler_has_callback());
+    plain.set_func_resource_file_free([] {});  // accepted and ignored
+    EXPECT_TRUE(handler_has_callback());
+    plain.set_func_resource_file({});
+    EXPECT_FALSE(handler_has_callback());
 }

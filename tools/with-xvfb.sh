@@ -9,6 +9,7 @@
 # and QT_QPA_PLATFORM=xcb, runs the command and always stops Xvfb afterwards.
 #
 # With SORVANE_USE_DISPLAY=1 and a reachable $DISPLAY the command runs on that display instead.
+# SORVANE_XVFB_SCREENS lists the screens Xvfb gets, one WxHxD each (default "1920x1080x24").
 set -u
 
 if [ $# -eq 0 ]; then
@@ -61,7 +62,12 @@ owns_lock() {
 # (Xvfb exits at once because of the lock file) or the server does not come up in 10 s.
 start_xvfb() {
     local n=$1 i
-    Xvfb ":$n" -nolisten tcp -screen 0 1920x1080x24 >"$workdir/xvfb.log" 2>&1 &
+    local screens=() number=0 geometry
+    for geometry in ${SORVANE_XVFB_SCREENS:-1920x1080x24}; do
+        screens+=(-screen "$number" "$geometry")
+        number=$((number + 1))
+    done
+    Xvfb ":$n" -nolisten tcp "${screens[@]}" >"$workdir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for ((i = 0; i < 100; ++i)); do
         if ! kill -0 "$xvfb_pid" 2>/dev/null; then

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <vulkan/vulkan_core.h>
 
@@ -91,6 +93,13 @@ public:
 
     // Accepted and ignored: the library never frees the host's buffers.
     void set_func_resource_file_free(std::function<void()> func);
+
+    // The machine's physical screens, the primary one first: one map per screen with the keys
+    // "name", "model", "manufacturer", "serialNumber", "availableSize" and "virtualSize"
+    // ("1920x1080"), "isPortrait" and "isLandscape" ("true" or "false") and "refreshRate"
+    // ("60.000000"). Runs on the calling thread and works on any facade, even one without a
+    // view; empty until the library's application runs.
+    std::vector<std::map<std::string, std::string>> get_physical_screens() const;
 
 protected:
     View* m_view;

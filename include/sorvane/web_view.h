@@ -1,15 +1,161 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "sorvane/db.h"
 #include "sorvane/view.h"
+
+// The web settings of a web view, one row each, in the order of the view's properties:
+//
+//   X(kind, property, getter, setter, initial value, getter qualifier)
+//
+// kind is BOOL (a bool), TEXT (a UTF-8 std::string) or INT (an int). Each setting has a getter
+// and a setter on SWebView and a property of the same name, with the change signal
+// <property>Changed, on the view's scene side. Every new view starts from the initial values;
+// settings are not shared between views.
+#define SORVANE_WEB_SETTINGS(X) \
+    X(BOOL, accelerated2dCanvasEnabled, get_accelerated2d_canvas_enabled, set_accelerated2d_canvas_enabled, true, const) \
+    X(BOOL, allowGeolocationOnInsecureOrigins, get_allow_geolocation_on_insecure_origins, set_allow_geolocation_on_insecure_origins, true, const) \
+    X(BOOL, allowRunningInsecureContent, get_allow_running_insecure_content, set_allow_running_insecure_content, true, const) \
+    X(BOOL, allowWindowActivationFromJavaScript, get_allow_window_activation_from_javascript, set_allow_window_activation_from_javascript, true, const) \
+    X(BOOL, autoLoadIconsForPage, get_auto_load_icons_for_page, set_auto_load_icons_for_page, true, const) \
+    X(BOOL, autoLoadImages, get_auto_load_images, set_auto_load_images, true, const) \
+    X(TEXT, defaultTextEncoding, get_default_text_encoding, set_default_text_encoding, {}, const) \
+    X(BOOL, dnsPrefetchEnabled, get_dns_prefetch_enabled, set_dns_prefetch_enabled, false, const) \
+    X(BOOL, errorPageEnabled, get_error_page_enabled, set_error_page_enabled, false, const) \
+    X(BOOL, focusOnNavigationEnabled, get_focus_on_navigation_enabled, set_focus_on_navigation_enabled, true, const) \
+    X(BOOL, forceDarkMode, get_force_dark_mode, set_force_dark_mode, false, const) \
+    X(BOOL, fullscreenSupportEnabled, get_fullscreen_support_enabled, set_fullscreen_support_enabled, false, const) \
+    X(BOOL, hyperlinkAuditingEnabled, get_hyperlink_auditing_enabled, set_hyperlink_auditing_enabled, false, const) \
+    X(BOOL, javascriptCanAccessClipboard, get_javascript_can_access_clipboard, set_javascript_can_access_clipboard, false, const) \
+    X(BOOL, javascriptCanOpenWindows, get_javascript_can_open_windows, set_javascript_can_open_windows, true, const) \
+    X(BOOL, javascriptCanPaste, get_javascript_can_paste, set_javascript_can_paste, false, const) \
+    X(BOOL, javascriptEnabled, get_javascript_enabled, set_javascript_enabled, true, const) \
+    X(BOOL, linksIncludedInFocusChain, get_links_included_in_focus_chain, set_links_included_in_focus_chain, true, const) \
+    X(BOOL, localContentCanAccessFileUrls, get_local_content_can_access_file_urls, set_local_content_can_access_file_urls, true, const) \
+    X(BOOL, localContentCanAccessRemoteUrls, get_local_content_can_access_remote_urls, set_local_content_can_access_remote_urls, true, const) \
+    X(BOOL, localStorageEnabled, get_local_storage_enabled, set_local_storage_enabled, true, ) \
+    X(BOOL, navigateOnDropEnabled, get_navigate_on_drop_enabled, set_navigate_on_drop_enabled, true, const) \
+    X(BOOL, pdfViewerEnabled, get_pdf_viewer_enabled, set_pdf_viewer_enabled, true, const) \
+    X(BOOL, playbackRequiresUserGesture, get_playback_requires_user_gesture, set_playback_requires_user_gesture, false, const) \
+    X(BOOL, pluginsEnabled, get_plugins_enabled, set_plugins_enabled, false, const) \
+    X(BOOL, printElementBackgrounds, get_print_element_backgrounds, set_print_element_backgrounds, true, const) \
+    X(BOOL, readingFromCanvasEnabled, get_reading_from_canvas_enabled, set_reading_from_canvas_enabled, true, const) \
+    X(BOOL, screenCaptureEnabled, get_screen_capture_enabled, set_screen_capture_enabled, false, const) \
+    X(BOOL, showScrollBars, get_show_scroll_bars, set_show_scroll_bars, false, ) \
+    X(BOOL, spatialNavigationEnabled, get_spatial_navigation_enabled, set_spatial_navigation_enabled, false, const) \
+    X(BOOL, touchIconsEnabled, get_touch_icons_enabled, set_touch_icons_enabled, false, const) \
+    X(INT, unknownUrlSchemePolicy, get_unknown_url_scheme_policy, set_unknown_url_scheme_policy, 0, const) \
+    X(BOOL, webGLEnabled, get_webGLenabled, set_webGLenabled, true, const) \
+    X(BOOL, webRTCPublicInterfacesOnly, get_webRTCpublic_interfaces_only, set_webRTCpublic_interfaces_only, false, const)
+
+// The host's types of each kind: what a getter returns and what a setter takes.
+#define SORVANE_WEB_SETTING_RESULT_BOOL bool
+#define SORVANE_WEB_SETTING_RESULT_TEXT std::string
+#define SORVANE_WEB_SETTING_RESULT_INT int
+#define SORVANE_WEB_SETTING_ARGUMENT_BOOL bool
+#define SORVANE_WEB_SETTING_ARGUMENT_TEXT const std::string&
+#define SORVANE_WEB_SETTING_ARGUMENT_INT int
 
 namespace sorvane {
 
 // A view that shows web pages.
+//
+// Every operation waits for the Qt thread unless stated otherwise. A facade without a view
+// (after destroy()) answers false, 0, 0.0 or an empty text at once. The operations marked
+// "shared profile" act on the one web profile that every web view uses, not on this view; they
+// work whatever the state of the view and do nothing before S::create_app() has run.
 class SORVANE_EXPORT SWebView : public SView {
 public:
     SWebView();
+
+    // Builds the view's pipeline and its page (after set_view_monitor, set_statistics_monitor
+    // and set_resolution). Returns false, with a warning, when it cannot.
+    bool load() const;
+
+    // The page's address (default "about:blank"). Setting it, even to the same value, loads it.
+    void set_url(std::string url) const;
+    std::string get_url() const;
+    // Shows the HTML text `html` as if it came from `base_url`.
+    void load_html(std::string html, std::string base_url) const;
+
+    // History. Without a loaded page they do nothing and the queries answer false.
+    void back() const;
+    void forward() const;
+    void reload() const;
+    void reload_and_bypass_cache() const;
+    void back_or_forward(int offset) const;
+    bool can_go_back() const;
+    bool can_go_forward() const;
+
+    // Runs a script in the page. Posted: returns at once, without a result.
+    void run_javascript(const std::string& script) const;
+
+    // The colour behind the page (a CSS colour text; default "transparent").
+    void set_background_color(const std::string& color) const;
+    std::string get_background_color() const;
+
+    // Zoom in percent: every multiple of 25 from 25 to 500 gives percent / 100; any other value
+    // gives 2.0, the initial zoom.
+    void set_zoom_factor(int percent);
+    double get_zoom_factor() const;
+    // The factor a percentage gives. Runs on the caller's thread.
+    static double _translate_zoom_factor(int percent);
+
+    // Shared profile: the HTTP user agent of every page. The view's own user agent text, which
+    // get_user_agent answers, does not change.
+    void set_user_agent(const std::string& user_agent);
+    std::string get_user_agent() const;
+    // Shared profile: off-the-record mode (no cookies kept on disk while it is on).
+    void set_otr(bool enabled);
+    // Shared profile: where pages keep their storage and their cache.
+    void set_storage_path(const std::string& path);
+    // Shared profile: stores a cookie. `same_site` is "none", "lax" or "strict" (exactly; any
+    // other text leaves the policy to the web engine); `expiry` is in seconds since the epoch.
+    void set_cookie(std::string domain, std::string path, std::string name, std::string value, bool secure,
+                    std::string same_site, long expiry) const;
+
+    // The process-wide option opts::GPU_DISABLED, read and written on the caller's thread. It
+    // takes effect only when S::create_app() starts the application.
+    void set_disable_gpu(bool disabled);
+    bool get_disable_gpu();
+
+    // Callbacks, called on the Qt thread. Never call a waiting operation from inside them.
+    //
+    // Loading changes: status (0 started, 1 stopped, 2 succeeded, 3 failed), address, error
+    // domain (a name such as "ConnectionErrorDomain"; "NoErrorDomain" when there is none;
+    // "HttpStatusCodeDomain" with the HTTP status as the code for a page that came with one),
+    // error text (only for a failed load) and error code.
+    void set_func_loading_changed(std::function<void(int, std::string, std::string, std::string, int)> func) const;
+    // Asked before every navigation with the address and the navigation type (for example
+    // "LinkClickedNavigation", "TypedNavigation", "RedirectNavigation"); false refuses it.
+    // Without a handler every navigation proceeds.
+    void set_func_navigation_handler(std::function<bool(std::string, std::string)> func) const;
+
+    // Engine objects in the page (data binding). The page reaches a registered object as
+    // godot.<name>: it reads and writes its properties, calls its methods and listens to its
+    // signals (see sorvane/db.h for the descriptions and their ownership).
+    //
+    // Registers `object` under `name`, which must be the object's own name. Before load() the
+    // registration waits (a second one under the same name replaces, and deletes, the first);
+    // objects registered when the page connects are the ones it sees. The library takes the
+    // object over, unless the name is already taken: then it warns and leaves `object` to the
+    // caller (webchannel_getObject tells which object holds the name). True whenever the view
+    // exists. Waits for the Qt thread: never call it from inside a callback of this library.
+    bool webchannel_registerObject(const std::string& name, sorvane::db::AbstractContextObjectStd* object);
+    // Deregisters and deletes the object of that name; the page hears of it. Before load() it
+    // only warns. True whenever the view exists. Waits for the Qt thread, like registration.
+    bool webchannel_deregisterObject(const std::string& name);
+    // The object registered under `name` since load(), or null. Runs on the caller's thread.
+    sorvane::db::AbstractContextObjectStd* webchannel_getObject(const std::string& name);
+
+    // The web settings of the table above.
+#define SORVANE_DECLARE_WEB_SETTING(kind, property, getter, setter, initial, qualifier) \
+    SORVANE_WEB_SETTING_RESULT_##kind getter() qualifier;                             \
+    void setter(SORVANE_WEB_SETTING_ARGUMENT_##kind value) const;
+    SORVANE_WEB_SETTINGS(SORVANE_DECLARE_WEB_SETTING)
+#undef SORVANE_DECLARE_WEB_SETTING
 };
 
 }  // namespace sorvane

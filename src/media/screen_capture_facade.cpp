@@ -7,9 +7,30 @@
 
 namespace sorvane {
 
+namespace {
+
+ScreenCaptureView* capture_view(View* view)
+{
+    return static_cast<ScreenCaptureView*>(view);
+}
+
+}  // namespace
+
 SScreenCaptureView::SScreenCaptureView() : SQuickView(NoView{})
 {
     m_view = create_view(&SorvaneCtx::_create_screencaptureview);
+}
+
+void SScreenCaptureView::set_active(bool active) const
+{
+    carry::blocking(m_view, [active](View* v) { capture_view(v)->set_active(active); });
+}
+
+// Direct: the hint is stored on the calling thread; the scene picks it up on the Qt thread.
+void SScreenCaptureView::set_physical_screen(std::string hint) const
+{
+    if (m_view)
+        capture_view(m_view)->set_physical_screen_hint(QString::fromStdString(hint));
 }
 
 }  // namespace sorvane

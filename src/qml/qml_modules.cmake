@@ -23,6 +23,7 @@ foreach(module IN LISTS SORVANE_QML_MODULES)
     KEY_FILE "${SORVANE_SCENE_KEY_FILE}"
     SCENES ${SORVANE_QML_${module}_SCENES}
     ASSETS ${SORVANE_QML_${module}_ASSETS}
+    SCRIPTS ${SORVANE_QML_${module}_SCRIPTS}
     SOURCES_VAR resource_sources
     QRC_VAR resource_qrc)
   list(APPEND SORVANE_RESOURCE_QRC ${resource_qrc})

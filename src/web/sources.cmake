@@ -1,6 +1,8 @@
 # The web view: WebView, its facade, the "res" scheme handler.
 target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/godot_scheme_handler.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/godot_scheme_handler.h
+  ${CMAKE_CURRENT_LIST_DIR}/web_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_view.h
   ${CMAKE_CURRENT_LIST_DIR}/web_view_facade.cpp
 )

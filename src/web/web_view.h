@@ -1,19 +1,148 @@
 #pragma once
 
-#include <QQmlContext>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
 
+#include <string>
+
+#include "sorvane/web_view.h"
+
+#include "databinding/web_channel_binding.h"
+#include "runtime/callback_slot.h"
 #include "view/view.h"
+
+class QQuickWebEngineProfile;
+
+// The Qt type of each kind of web setting.
+#define SORVANE_WEB_SETTING_QT_BOOL bool
+#define SORVANE_WEB_SETTING_QT_TEXT QString
+#define SORVANE_WEB_SETTING_QT_INT int
+
+#define SORVANE_WEB_SETTING_PROPERTY(kind, property, getter, setter, initial, qualifier) \
+    Q_PROPERTY(SORVANE_WEB_SETTING_QT_##kind property READ getter WRITE setter NOTIFY property##Changed)
+#define SORVANE_WEB_SETTING_SIGNAL(kind, property, getter, setter, initial, qualifier) \
+    void property##Changed(SORVANE_WEB_SETTING_QT_##kind status);
+#define SORVANE_WEB_SETTING_ACCESSORS(kind, property, getter, setter, initial, qualifier) \
+    SORVANE_WEB_SETTING_QT_##kind getter() const { return m_##property; }                  \
+    void setter(const SORVANE_WEB_SETTING_QT_##kind& status)                              \
+    {                                                                                     \
+        m_##property = status;                                                            \
+        emit property##Changed(status);                                                   \
+    }
+#define SORVANE_WEB_SETTING_FIELD(kind, property, getter, setter, initial, qualifier) \
+    SORVANE_WEB_SETTING_QT_##kind m_##property = initial;
 
 namespace sorvane {
 
-// A view whose scene shows web pages.
+// The view that shows a web page. Its scene (module "Web", type "Webview") is a web engine view
+// that binds to the properties below through "ctx"; the view forwards navigation commands to
+// functions of the scene and passes the page's loading and navigation events to the host.
 class WebView : public View {
     Q_OBJECT
-public:
-    using View::View;
+    Q_PROPERTY(int idx READ idx WRITE set_idx)
+    Q_PROPERTY(QString url READ url WRITE set_url NOTIFY urlChanged)
+    Q_PROPERTY(bool audio_muted READ audio_muted NOTIFY audioMutedChanged)
+    Q_PROPERTY(double zoom_factor READ zoom_factor WRITE set_zoom_factor NOTIFY zoomFactorChanged)
+    Q_PROPERTY(QString backgroundColor READ background_color WRITE set_background_color NOTIFY backgroundColorChanged)
+    SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_PROPERTY)
 
-    void prepare_context(QQmlContext* context) override { context->setContextProperty("ctx", this); }
-    void post_setup(QQmlEngine*, QObject*) override {}
+public:
+    // The user agent text that get_user_agent answers (the profile's may differ).
+    static const QString kUserAgent;
+    // The page-side channel library, injected into every page.
+    static const QString kChannelLibrary;
+    // The data-binding bridge script, injected after the channel library when it is present.
+    static const QString kBridgeScript;
+
+    explicit WebView(QObject* parent = nullptr);
+    ~WebView() override;
+
+    // Loads the scene on the shared web profile. Throws std::runtime_error("Failed to set web
+    // profile") when there is none.
+    bool load();
+
+    int idx() const { return m_idx; }
+    void set_idx(int idx);
+    QString url() const { return m_url; }
+    void set_url(const QString& url);
+    bool audio_muted() const { return m_audio_muted; }
+    double zoom_factor() const { return m_zoom_factor; }
+    void set_zoom_factor(double factor);
+    QString background_color() const { return m_background_color; }
+    void set_background_color(const QString& color);
+    QString user_agent() const { return kUserAgent; }
+
+    SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_ACCESSORS)
+
+    // Scene commands. Without a scene they do nothing and the queries answer false.
+    void back() { call_scene("back"); }
+    void forward() { call_scene("forward"); }
+    void reload() { call_scene("reload"); }
+    void reload_and_bypass_cache() { call_scene("reload_and_bypass_cache"); }
+    void back_or_forward(int offset) { call_scene("back_or_forward", QVariant(offset)); }
+    bool can_go_back() { return call_scene("can_go_back").toBool(); }
+    bool can_go_forward() { return call_scene("can_go_forward").toBool(); }
+    void run_javascript(const QString& script) { call_scene("run_javascript", QVariant(script)); }
+    void load_html(const QString& html, const QString& base_url);
+
+    // Percent to zoom factor: every multiple of 25 from 25 to 500 gives percent / 100, anything
+    // else 2.0.
+    static double translate_zoom_factor(int percent);
+
+    void prepare_context(QQmlContext* context) override;
+    void post_setup(QQmlEngine* engine, QObject* root) override;
+    // Lets go of the data-binding manager before the scene (its parent) goes.
+    void pre_reset() override;
+
+    CallbackSlot<bool(std::string url, std::string navigation_type)> m_navigation_handler;
+    CallbackSlot<void(int status, std::string url, std::string error_domain, std::string error_string,
+                      int error_code)>
+        m_loading_changed;
+
+    // Engine objects for the page: pending until the scene exists, then on its web channel.
+    db::WebChannelBinding m_data_binding;
+
+    // Called by the scene.
+    Q_INVOKABLE bool navigation_handler(const QString& url, const QString& navigationType);
+    Q_INVOKABLE void onLoadingChanged(int status, const QString& url, const QString& errorDomain,
+                                      const QString& errorString, int errorCode);
+    // The scripts the scene injects into every page at document creation, in order.
+    Q_INVOKABLE QStringList page_scripts() const;
+
+signals:
+    void urlChanged(QString url);
+    void audioMutedChanged(bool status);
+    void zoomFactorChanged(double factor);
+    void backgroundColorChanged(QString color);
+    SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_SIGNAL)
+
+private:
+    // Calls a function of the scene's root by name; an invalid result without a scene.
+    template <typename... Args>
+    QVariant call_scene(const char* function, const Args&... args);
+
+    // Joins the page's web channel to the data-binding bridge.
+    void setup_data_binding(QObject* root);
+
+    static int s_next_idx;
+
+    int m_idx;
+    QQuickWebEngineProfile* m_profile = nullptr;
+    QString m_url = QStringLiteral("about:blank");
+    bool m_audio_muted = false;
+    double m_zoom_factor = 2.0;
+    QString m_background_color = QStringLiteral("transparent");
+    SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_FIELD)
 };
+
+template <typename... Args>
+QVariant WebView::call_scene(const char* function, const Args&... args)
+{
+    QVariant result;
+    if (QObject* root = root_item())
+        QMetaObject::invokeMethod(root, function, Qt::DirectConnection, qReturnArg(result), args...);
+    return result;
+}
 
 }  // namespace sorvane

@@ -1,0 +1,140 @@
+// The web view's scene: one page that fills the view, on the shared web profile.
+//
+// Everything the page shows comes from the view ("ctx"): its address, zoom, background colour,
+// muted state and every web setting, followed live. The view drives the page through the root's
+// functions and hears from it through ctx.onLoadingChanged, ctx.navigation_handler and the
+// root's javaScriptConsoleMessage signal.
+//
+// Loading changes reach ctx.onLoadingChanged(status, url, errorDomain, errorString, errorCode)
+// as the web engine reports them: status is the WebEngineLoadingInfo status value (0 started,
+// 1 stopped, 2 succeeded, 3 failed), url the address as text, errorDomain the name of the
+// ErrorDomain value ("NoErrorDomain" when there is none; "HttpStatusCodeDomain" with the HTTP
+// status as errorCode for a page that came with one), errorCode as given, and errorString the
+// engine's error text for a failed load, empty otherwise (the engine fills it with the text of
+// its error page even for a successful load).
+// A navigation request asks ctx.navigation_handler(url, type) with the request's address and the
+// name of its NavigationType value ("LinkClickedNavigation", "TypedNavigation", ...).
+import QtQuick
+import QtWebChannel
+import QtWebEngine
+
+Item {
+    id: root
+
+    // The page's web channel, which the data-binding bridge publishes on.
+    property alias webChannel: channel
+
+    signal javaScriptConsoleMessage(int level, string message, int lineNumber, string sourceID)
+
+    function back() { page.goBack() }
+    function forward() { page.goForward() }
+    function reload() { page.reload() }
+    function reload_and_bypass_cache() { page.reloadAndBypassCache() }
+    function back_or_forward(offset) { page.goBackOrForward(offset) }
+    function run_javascript(script) { page.runJavaScript(script) }
+    function load_html(html, baseUrl) { page.loadHtml(html, baseUrl) }
+    function can_go_back() { return page.canGoBack }
+    function can_go_forward() { return page.canGoForward }
+
+    readonly property var errorDomainNames: ({
+        [WebEngineLoadingInfo.NoErrorDomain]: "NoErrorDomain",
+        [WebEngineLoadingInfo.InternalErrorDomain]: "InternalErrorDomain",
+        [WebEngineLoadingInfo.ConnectionErrorDomain]: "ConnectionErrorDomain",
+        [WebEngineLoadingInfo.CertificateErrorDomain]: "CertificateErrorDomain",
+        [WebEngineLoadingInfo.HttpErrorDomain]: "HttpErrorDomain",
+        [WebEngineLoadingInfo.FtpErrorDomain]: "FtpErrorDomain",
+        [WebEngineLoadingInfo.DnsErrorDomain]: "DnsErrorDomain",
+        [WebEngineLoadingInfo.HttpStatusCodeDomain]: "HttpStatusCodeDomain"
+    })
+
+    readonly property var navigationTypeNames: ({
+        [WebEngineNavigationRequest.LinkClickedNavigation]: "LinkClickedNavigation",
+        [WebEngineNavigationRequest.TypedNavigation]: "TypedNavigation",
+        [WebEngineNavigationRequest.FormSubmittedNavigation]: "FormSubmittedNavigation",
+        [WebEngineNavigationRequest.BackForwardNavigation]: "BackForwardNavigation",
+        [WebEngineNavigationRequest.ReloadNavigation]: "ReloadNavigation",
+        [WebEngineNavigationRequest.OtherNavigation]: "OtherNavigation",
+        [WebEngineNavigationRequest.RedirectNavigation]: "RedirectNavigation"
+    })
+
+    function nameOf(names, value) {
+        return names[value] !== undefined ? names[value] : String(value)
+    }
+
+    WebChannel {
+        id: channel
+    }
+
+    WebEngineView {
+        id: page
+        anchors.fill: parent
+        profile: customWebProfile
+        webChannel: channel
+
+        // The channel library first, then the bridge script: both before any script of the page.
+        userScripts.collection: ctx.page_scripts().map(source => ({
+            name: source,
+            sourceUrl: source,
+            injectionPoint: WebEngineScript.DocumentCreation,
+            worldId: WebEngineScript.MainWorld,
+            runOnSubframes: true
+        }))
+
+        url: ctx.url
+        zoomFactor: ctx.zoom_factor
+        backgroundColor: ctx.backgroundColor
+        audioMuted: ctx.audio_muted
+
+        settings.accelerated2dCanvasEnabled: ctx.accelerated2dCanvasEnabled
+        settings.allowGeolocationOnInsecureOrigins: ctx.allowGeolocationOnInsecureOrigins
+        settings.allowRunningInsecureContent: ctx.allowRunningInsecureContent
+        settings.allowWindowActivationFromJavaScript: ctx.allowWindowActivationFromJavaScript
+        settings.autoLoadIconsForPage: ctx.autoLoadIconsForPage
+        settings.autoLoadImages: ctx.autoLoadImages
+        settings.defaultTextEncoding: ctx.defaultTextEncoding
+        settings.dnsPrefetchEnabled: ctx.dnsPrefetchEnabled
+        settings.errorPageEnabled: ctx.errorPageEnabled
+        settings.focusOnNavigationEnabled: ctx.focusOnNavigationEnabled
+        settings.forceDarkMode: ctx.forceDarkMode
+        settings.fullScreenSupportEnabled: ctx.fullscreenSupportEnabled
+        settings.hyperlinkAuditingEnabled: ctx.hyperlinkAuditingEnabled
+        settings.javascriptCanAccessClipboard: ctx.javascriptCanAccessClipboard
+        settings.javascriptCanOpenWindows: ctx.javascriptCanOpenWindows
+        settings.javascriptCanPaste: ctx.javascriptCanPaste
+        settings.javascriptEnabled: ctx.javascriptEnabled
+        settings.linksIncludedInFocusChain: ctx.linksIncludedInFocusChain
+        settings.localContentCanAccessFileUrls: ctx.localContentCanAccessFileUrls
+        settings.localContentCanAccessRemoteUrls: ctx.localContentCanAccessRemoteUrls
+        settings.localStorageEnabled: ctx.localStorageEnabled
+        settings.navigateOnDropEnabled: ctx.navigateOnDropEnabled
+        settings.pdfViewerEnabled: ctx.pdfViewerEnabled
+        settings.playbackRequiresUserGesture: ctx.playbackRequiresUserGesture
+        settings.pluginsEnabled: ctx.pluginsEnabled
+        settings.printElementBackgrounds: ctx.printElementBackgrounds
+        settings.readingFromCanvasEnabled: ctx.readingFromCanvasEnabled
+        settings.screenCaptureEnabled: ctx.screenCaptureEnabled
+        settings.showScrollBars: ctx.showScrollBars
+        settings.spatialNavigationEnabled: ctx.spatialNavigationEnabled
+        settings.touchIconsEnabled: ctx.touchIconsEnabled
+        settings.unknownUrlSchemePolicy: ctx.unknownUrlSchemePolicy
+        settings.webGLEnabled: ctx.webGLEnabled
+        settings.webRTCPublicInterfacesOnly: ctx.webRTCPublicInterfacesOnly
+
+        onJavaScriptConsoleMessage: (level, message, lineNumber, sourceID) =>
+            root.javaScriptConsoleMessage(level, message, lineNumber, sourceID)
+
+        onLoadingChanged: loadingInfo => ctx.onLoadingChanged(
+            loadingInfo.status, loadingInfo.url.toString(),
+            root.nameOf(root.errorDomainNames, loadingInfo.errorDomain),
+            loadingInfo.status === WebEngineLoadingInfo.LoadFailedStatus ? loadingInfo.errorString : "",
+            loadingInfo.errorCode)
+
+        onNavigationRequested: request => {
+            if (ctx.navigation_handler(request.url.toString(),
+                                       root.nameOf(root.navigationTypeNames, request.navigationType)))
+                request.accept()
+            else
+                request.reject()
+        }
+    }
+}
