@@ -358,6 +358,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sorvane-demo: %s\n", e.what());
         return 2;
     }
+    // The web engine's helper process is found through this path, so it must not be relative.
+    if (!options.project_root.empty())
+        options.project_root = QDir(QString::fromStdString(options.project_root)).absolutePath().toStdString();
     opts::PATH_PROJECT_ROOT = options.project_root;
     QDir().mkpath(QString::fromStdString(options.output));
     const QString output = QDir(QString::fromStdString(options.output)).absolutePath();

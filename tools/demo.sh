@@ -11,6 +11,9 @@ cd "$project"
 exec "$here/buildroot.sh" "$here/with-xvfb.sh" bash -c '
 set -euo pipefail
 root="$PWD/out/project"
+# Quiet the media backend: no hardware decoder probing, no debug chatter.
+export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.multimedia.ffmpeg*.debug=false;qt.multimedia.ffmpeg*.info=false}"
 tools/make-runtime.sh "$root" >/dev/null
 exec build/examples/sorvane-demo --project-root "$root" --output "$PWD/out" "$@"
 ' bash "$@"
