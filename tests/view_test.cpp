@@ -15,6 +15,7 @@
 
 #include "standin_host/hand_over.h"
 #include "standin_host/vulkan_host.h"
+#include "test_host.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,22 +44,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-standin::VulkanHost* g_host = nullptr;
-
 class Environment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        standin::HostOptions options;
-        options.validation = true;
-        // An engine that presents has the surface extensions on; Qt looks their functions up.
-        options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
-        g_host = new standin::VulkanHost(options);
-        opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
-        S::create_app();
-        S::ensure_qt_eventloop_is_running();
-    }
-    // The host and the application live until the process ends, as in an engine.
+    void SetUp() override { test_host::start(); }
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
@@ -68,7 +56,7 @@ class TestView : public SQuickView {
 public:
     TestView()
     {
-        standin::hand_over(*g_host, *this);
+        standin::hand_over(test_host::host(), *this);
         set_refresh_rate(120);
     }
     ~TestView() { destroy(); }
@@ -90,7 +78,7 @@ public:
             auto* root = qobject_cast<QQuickItem*>(v->root_item());
             return std::pair<int, int>(qRound(root->width()), qRound(root->height()));
         });
-        return g_host->read_back(get_texture(), width, height);
+        return test_host::host().read_back(get_texture(), width, height);
     }
 };
 
@@ -180,13 +168,7 @@ public:
 
 class ViewTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        const auto messages = g_host->validation_messages();
-        for (const std::string& message : messages)
-            ADD_FAILURE() << "Vulkan validation: " << message;
-        g_host->clear_validation_messages();
-    }
+    void TearDown() override { test_host::expect_no_validation_messages(); }
 };
 
 }  // namespace
@@ -224,7 +206,7 @@ TEST_F(ViewTest, AGoneViewAnswersDefaultsAtOnce)
     EXPECT_EQ(view.get_mips_count(), 1);
     EXPECT_EQ(view.get_texture(), 0ul);
     EXPECT_FALSE(view.load("TestScenes", "Colors"));
-    standin::hand_over(*g_host, view);
+    standin::hand_over(test_host::host(), view);
     view.render();
     view.mouse_click(0, 0, 1, 1);
 }

@@ -1,5 +1,7 @@
 #include "media_test_support.h"
 
+#include "test_host.h"
+
 #include <QtGlobal>
 
 #include <cstdio>
@@ -10,21 +12,9 @@ namespace media_test {
 
 namespace {
 
-standin::VulkanHost* g_host = nullptr;
-
 class Environment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        standin::HostOptions options;
-        options.validation = true;
-        options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
-        g_host = new standin::VulkanHost(options);
-        sorvane::opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
-        sorvane::S::create_app();
-        sorvane::S::ensure_qt_eventloop_is_running();
-    }
-    // The host and the application live until the process ends, as in an engine.
+    void SetUp() override { test_host::start(); }
 };
 
 std::mutex g_warnings_mutex;
@@ -34,7 +24,7 @@ QStringList g_warnings;
 
 standin::VulkanHost& host()
 {
-    return *g_host;
+    return test_host::host();
 }
 
 void start_library_in_every_test_process()
@@ -44,9 +34,7 @@ void start_library_in_every_test_process()
 
 void expect_no_validation_messages()
 {
-    for (const std::string& message : host().validation_messages())
-        ADD_FAILURE() << "Vulkan validation: " << message;
-    host().clear_validation_messages();
+    test_host::expect_no_validation_messages();
 }
 
 bool near(QRgb pixel, QRgb expected, int tolerance)

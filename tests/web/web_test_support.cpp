@@ -1,5 +1,7 @@
 #include "web_test_support.h"
 
+#include "test_host.h"
+
 #include <QMessageLogContext>
 
 namespace webtest {
@@ -22,7 +24,6 @@ void record_message(QtMsgType type, const QMessageLogContext& context, const QSt
         g_previous_handler(type, context, message);
 }
 
-standin::VulkanHost* g_host = nullptr;
 Site* g_site = nullptr;
 
 }  // namespace
@@ -46,7 +47,7 @@ std::vector<std::string> Warnings::since(size_t mark)
 
 standin::VulkanHost& host()
 {
-    return *g_host;
+    return test_host::host();
 }
 
 Site& site()
@@ -56,19 +57,10 @@ Site& site()
 
 void start(bool gpu_disabled)
 {
-    standin::HostOptions options;
-    options.validation = true;
-    // An engine that presents has the surface extensions on; Qt looks their functions up.
-    options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
-    g_host = new standin::VulkanHost(options);
     g_site = new Site;
     Warnings::install();
-    opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
-    opts::GPU_DISABLED = gpu_disabled;
-    S::create_app();
-    S::ensure_qt_eventloop_is_running();
+    test_host::start(gpu_disabled);
     SView().set_func_resource_file(g_site->callback());
-    // The host and the application live until the process ends, as in an engine.
 }
 
 bool near(QRgb pixel, QRgb expected, int tolerance)

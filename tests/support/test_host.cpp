@@ -1,0 +1,38 @@
+#include "test_host.h"
+
+#include <sorvane/sorvane.h>
+
+#include <gtest/gtest.h>
+
+namespace test_host {
+
+namespace {
+standin::VulkanHost* g_host = nullptr;
+}
+
+void start(bool gpu_disabled)
+{
+    standin::HostOptions options;
+    options.validation = true;
+    options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+    g_host = new standin::VulkanHost(options);
+    sorvane::opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
+    sorvane::opts::GPU_DISABLED = gpu_disabled;
+    sorvane::S::create_app();
+    sorvane::S::ensure_qt_eventloop_is_running();
+    // The host and the application live until the process ends.
+}
+
+standin::VulkanHost& host()
+{
+    return *g_host;
+}
+
+void expect_no_validation_messages()
+{
+    for (const std::string& message : g_host->validation_messages())
+        ADD_FAILURE() << "Vulkan validation: " << message;
+    g_host->clear_validation_messages();
+}
+
+}  // namespace test_host
