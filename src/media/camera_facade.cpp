@@ -43,12 +43,6 @@ auto on_camera_void(F work)
     };
 }
 
-template <typename Signature>
-void store(View* view, CallbackSlot<Signature> CameraView::*slot, std::function<Signature> func)
-{
-    if (view)
-        (camera_view(view)->*slot).set(std::move(func));
-}
 
 std::vector<float> point_of(QPointF point)
 {
@@ -380,122 +374,122 @@ void SCameraView::zoom_to(float factor, float rate) const
 
 void SCameraView::set_func_active_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_active_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_active_changed, std::move(func));
 }
 
 void SCameraView::set_func_camera_device_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_camera_device_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_camera_device_changed, std::move(func));
 }
 
 void SCameraView::set_func_camera_format_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_camera_format_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_camera_format_changed, std::move(func));
 }
 
 void SCameraView::set_func_color_temperature_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_color_temperature_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_color_temperature_changed, std::move(func));
 }
 
 void SCameraView::set_func_custom_focus_point_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_custom_focus_point_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_custom_focus_point_changed, std::move(func));
 }
 
 void SCameraView::set_func_error_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_error_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_error_changed, std::move(func));
 }
 
 void SCameraView::set_func_error_occurred(std::function<void(int, std::string)> func) const
 {
-    store(m_view, &CameraView::m_error_occurred, std::move(func));
+    store_callback(m_view, &CameraView::m_error_occurred, std::move(func));
 }
 
 void SCameraView::set_func_exposure_compensation_changed(std::function<void(float)> func) const
 {
-    store(m_view, &CameraView::m_exposure_compensation_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_exposure_compensation_changed, std::move(func));
 }
 
 void SCameraView::set_func_exposure_mode_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_exposure_mode_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_exposure_mode_changed, std::move(func));
 }
 
 void SCameraView::set_func_exposure_time_changed(std::function<void(float)> func) const
 {
-    store(m_view, &CameraView::m_exposure_time_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_exposure_time_changed, std::move(func));
 }
 
 void SCameraView::set_func_flash_mode_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_flash_mode_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_flash_mode_changed, std::move(func));
 }
 
 void SCameraView::set_func_flash_ready(std::function<void(bool)> func) const
 {
-    store(m_view, &CameraView::m_flash_ready, std::move(func));
+    store_callback(m_view, &CameraView::m_flash_ready, std::move(func));
 }
 
 void SCameraView::set_func_focus_distance_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_focus_distance_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_focus_distance_changed, std::move(func));
 }
 
 void SCameraView::set_func_focus_mode_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_focus_mode_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_focus_mode_changed, std::move(func));
 }
 
 void SCameraView::set_func_focus_point_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_focus_point_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_focus_point_changed, std::move(func));
 }
 
 void SCameraView::set_func_iso_sensitivity_changed(std::function<void(int)> func) const
 {
-    store(m_view, &CameraView::m_iso_sensitivity_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_iso_sensitivity_changed, std::move(func));
 }
 
 void SCameraView::set_func_manual_exposure_time_changed(std::function<void(float)> func) const
 {
-    store(m_view, &CameraView::m_manual_exposure_time_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_manual_exposure_time_changed, std::move(func));
 }
 
 void SCameraView::set_func_manual_iso_sensitivity_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_manual_iso_sensitivity_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_manual_iso_sensitivity_changed, std::move(func));
 }
 
 void SCameraView::set_func_maximum_zoom_factor_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_maximum_zoom_factor_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_maximum_zoom_factor_changed, std::move(func));
 }
 
 void SCameraView::set_func_minimum_zoom_factor_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_minimum_zoom_factor_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_minimum_zoom_factor_changed, std::move(func));
 }
 
 void SCameraView::set_func_supported_features_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_supported_features_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_supported_features_changed, std::move(func));
 }
 
 void SCameraView::set_func_torch_mode_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_torch_mode_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_torch_mode_changed, std::move(func));
 }
 
 void SCameraView::set_func_white_balance_mode_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_white_balance_mode_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_white_balance_mode_changed, std::move(func));
 }
 
 void SCameraView::set_func_zoom_factor_changed(std::function<void()> func) const
 {
-    store(m_view, &CameraView::m_zoom_factor_changed, std::move(func));
+    store_callback(m_view, &CameraView::m_zoom_factor_changed, std::move(func));
 }
 
 }  // namespace sorvane

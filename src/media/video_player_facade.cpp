@@ -27,15 +27,6 @@ QAudioOutput* audio(View* view)
     return video(view)->audio_output();
 }
 
-// Direct: the callback is stored on the calling thread; the slot guards against the Qt thread
-// firing it at the same moment.
-template <typename Signature>
-void store(View* view, CallbackSlot<Signature> VideoView::*slot, std::function<Signature> func)
-{
-    if (view)
-        (video(view)->*slot).set(std::move(func));
-}
-
 }  // namespace
 
 SVideoPlayerView::SVideoPlayerView() : SQuickView(NoView{})
@@ -270,112 +261,112 @@ SVideoPlayerView::TextMap SVideoPlayerView::get_metadata() const
 
 void SVideoPlayerView::set_func_on_active_tracks_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_active_tracks_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_active_tracks_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_audio_buffer_output_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_audio_buffer_output_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_audio_buffer_output_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_audio_output_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_audio_output_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_audio_output_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_buffer_progress_changed(std::function<void(float)> func) const
 {
-    store(m_view, &VideoView::m_on_buffer_progress_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_buffer_progress_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_duration_changed(std::function<void(long long)> func) const
 {
-    store(m_view, &VideoView::m_on_duration_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_duration_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_error_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_error_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_error_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_error_occurred(std::function<void(int, std::string)> func) const
 {
-    store(m_view, &VideoView::m_on_error_occurred, std::move(func));
+    store_callback(m_view, &VideoView::m_on_error_occurred, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_has_audio_changed(std::function<void(bool)> func) const
 {
-    store(m_view, &VideoView::m_on_has_audio_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_has_audio_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_has_video_changed(std::function<void(bool)> func) const
 {
-    store(m_view, &VideoView::m_on_has_video_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_has_video_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_loops_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_loops_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_loops_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_media_status_changed(std::function<void(int)> func) const
 {
-    store(m_view, &VideoView::m_on_media_status_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_media_status_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_metadata_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_metadata_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_metadata_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_playback_rate_changed(std::function<void(float)> func) const
 {
-    store(m_view, &VideoView::m_on_playback_rate_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_playback_rate_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_playback_state_changed(std::function<void(int)> func) const
 {
-    store(m_view, &VideoView::m_on_playback_state_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_playback_state_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_playing_changed(std::function<void(bool)> func) const
 {
-    store(m_view, &VideoView::m_on_playing_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_playing_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_position_changed(std::function<void(long long)> func) const
 {
-    store(m_view, &VideoView::m_on_position_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_position_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_seekable_changed(std::function<void(bool)> func) const
 {
-    store(m_view, &VideoView::m_on_seekable_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_seekable_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_source_changed(std::function<void(std::string)> func) const
 {
-    store(m_view, &VideoView::m_on_source_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_source_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_tracks_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_tracks_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_tracks_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_video_output_changed(std::function<void()> func) const
 {
-    store(m_view, &VideoView::m_on_video_output_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_video_output_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_muted_changed(std::function<void(bool)> func) const
 {
-    store(m_view, &VideoView::m_on_muted_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_muted_changed, std::move(func));
 }
 
 void SVideoPlayerView::set_func_on_volume_changed(std::function<void(float)> func) const
 {
-    store(m_view, &VideoView::m_on_volume_changed, std::move(func));
+    store_callback(m_view, &VideoView::m_on_volume_changed, std::move(func));
 }
 
 }  // namespace sorvane

@@ -4,8 +4,12 @@
 
 #include "sorvane/app.h"
 
+#include "runtime/callback_slot.h"
 #include "runtime/carry.h"
 #include "runtime/sorvane_ctx.h"
+
+#include <functional>
+#include <utility>
 
 namespace sorvane {
 
@@ -19,6 +23,15 @@ View* create_view(ViewClass* (SorvaneCtx::*factory)())
     S::ensure_qt_eventloop_is_running();
     return carry::blocking(
         SORVANE_CTX, [factory](SorvaneCtx* ctx) -> View* { return (ctx->*factory)(); }, nullptr);
+}
+
+// Stores a host callback for a "direct" setter: on the calling thread, at once. The slot itself
+// guards against the Qt thread firing the callback at the same moment.
+template <typename ViewClass, typename Signature>
+void store_callback(View* view, CallbackSlot<Signature> ViewClass::*slot, std::function<Signature> func)
+{
+    if (view)
+        (static_cast<ViewClass*>(view)->*slot).set(std::move(func));
 }
 
 }  // namespace sorvane
