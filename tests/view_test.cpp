@@ -296,13 +296,16 @@ TEST_F(ViewTest, LoadingALoadedViewReplacesItsPipelineAndTexture)
 
 TEST_F(ViewTest, SceneFilesAreWrittenPrivatelyAtOnePathAndRemovedAfterLoading)
 {
+    // Other test programs write to the same temporary directory at the same time, so watch the
+    // scene's own path rather than counting files.
     TestView a, b;
     ASSERT_TRUE(a.load("TestScenes", "Colors"));
-    const auto files_before = QDir::temp().entryList(QDir::Files).size();
+    const QString path = a.inside([](View*) { return register_scene("TestScenes", "Colors"); });
+    ASSERT_TRUE(QFile::exists(path));
     ASSERT_TRUE(b.load("TestScenes", "Colors"));  // registered once, written again at the same path
     std::this_thread::sleep_for(50ms);
     b.get_refresh_rate();  // the deletion runs on the next pass of the Qt event loop
-    EXPECT_EQ(QDir::temp().entryList(QDir::Files).size(), files_before);
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(ViewTest, ClicksAndTypedTextReachTheScene)
