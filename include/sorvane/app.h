@@ -37,7 +37,8 @@ public:
     // Processes the calling thread's own pending Qt events.
     static void processEvents();
 
-    // Ends the Qt event loop. Nothing is torn down.
+    // Ends the Qt event loop. Nothing is torn down. Called from a host thread, it returns once
+    // the loop has ended (at most 10 s), so the host may then end its process safely.
     static void destroy();
 
     // "0.1.3+f313d43": release number and source revision.

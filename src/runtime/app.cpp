@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QQuickWindow>
+#include <QThread>
 #include <QWebEngineUrlScheme>
 #include <QtWebEngineQuick/QQuickWebEngineProfile>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
@@ -20,6 +21,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -57,6 +61,14 @@ std::atomic<bool> g_create_app_called{false};
 
 // The Qt thread polls the published pointer; the host threads read it without a lock.
 std::atomic<SorvaneCtx*> g_ctx_published{nullptr};
+
+// Set once the Qt thread has left its event loop for good; destroy() waits for it.
+std::mutex g_loop_end_mutex;
+std::condition_variable g_loop_end_changed;
+bool g_loop_ended = false;
+
+// How long destroy() waits for the Qt thread to leave its loop.
+constexpr auto kLoopEndWait = std::chrono::seconds(10);
 
 void sleep_ms(long ms)
 {
@@ -159,6 +171,11 @@ void S::_create_app()
     // Calls still queued can never run now: drop them, which releases every waiting caller.
     carry::loop_running.store(false, std::memory_order_release);
     QCoreApplication::removePostedEvents(nullptr);
+    {
+        std::lock_guard lock(g_loop_end_mutex);
+        g_loop_ended = true;
+    }
+    g_loop_end_changed.notify_all();
 }
 
 void S::ensure_qt_eventloop_is_running()
@@ -175,6 +192,16 @@ void S::processEvents()
 void S::destroy()
 {
     QCoreApplication::quit();
+    // A host usually ends its process soon after this call. Its exit runs the destructors of Qt's
+    // and the media backend's statics, which must not happen while the Qt thread still works
+    // with them, so a host thread waits here until the loop has ended.
+    if (!carry::loop_running.load(std::memory_order_acquire) || QThread::currentThread() == SORVANE_APP->thread())
+        return;
+    // quit() is ignored in the moment between the start sequence and exec(); a queued quit is not.
+    QMetaObject::invokeMethod(SORVANE_APP, &QCoreApplication::quit, Qt::QueuedConnection);
+    std::unique_lock lock(g_loop_end_mutex);
+    if (!g_loop_end_changed.wait_for(lock, kLoopEndWait, [] { return g_loop_ended; }))
+        std::fputs("sorvane: the Qt event loop did not end within 10 s of destroy()\n", stderr);
 }
 
 std::string S::get_version_full()

@@ -7,8 +7,16 @@
 namespace test_host {
 
 namespace {
+
 standin::VulkanHost* g_host = nullptr;
-}
+
+// Ends the library's event loop when the test program ends, before the process's exit destroys
+// the statics that the Qt thread still uses.
+class StopLibraryAtEnd : public ::testing::EmptyTestEventListener {
+    void OnTestProgramEnd(const ::testing::UnitTest&) override { sorvane::S::destroy(); }
+};
+
+}  // namespace
 
 void start(bool gpu_disabled)
 {
@@ -20,6 +28,7 @@ void start(bool gpu_disabled)
     sorvane::opts::GPU_DISABLED = gpu_disabled;
     sorvane::S::create_app();
     sorvane::S::ensure_qt_eventloop_is_running();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new StopLibraryAtEnd);
     // The host and the application live until the process ends.
 }
 
