@@ -67,7 +67,9 @@ start_xvfb() {
         screens+=(-screen "$number" "$geometry")
         number=$((number + 1))
     done
-    Xvfb ":$n" -nolisten tcp "${screens[@]}" >"$workdir/xvfb.log" 2>&1 &
+    # -noreset: by default the server resets whenever its last client leaves, and refuses the
+    # connections that arrive during the reset; test programs come and go all the time.
+    Xvfb ":$n" -noreset -nolisten tcp "${screens[@]}" >"$workdir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for ((i = 0; i < 100; ++i)); do
         if ! kill -0 "$xvfb_pid" 2>/dev/null; then
