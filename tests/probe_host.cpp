@@ -8,6 +8,11 @@
 
 #include <sorvane/sorvane.h>
 
+#include <QApplication>
+
+#include <atomic>
+#include <memory>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -115,7 +120,19 @@ int main(int argc, char** argv)
     SCameraView camera;
     camera.set_camera_hint("");  // wakes the media backend, whose statics the exit destroys
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the debug flusher's first period
-    S::destroy();                                                  // returns once the loop has ended
+    // Work still queued when the loop ends is dropped after the loop, on the Qt thread; here
+    // dropping it takes 200 ms. destroy() returns only after that.
+    std::atomic<bool> work_done{false};
+    QObject::connect(SORVANE_APP, &QCoreApplication::aboutToQuit, [&work_done] {
+        std::shared_ptr<int> slow_to_release(new int(0), [&work_done](int* p) {
+            delete p;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            work_done = true;
+        });
+        QMetaObject::invokeMethod(SORVANE_APP, [slow_to_release] {}, Qt::QueuedConnection);
+    });
+    S::destroy();
+    print("destroy_returned_after_loop_end", work_done ? "yes" : "no");
     const auto after = Clock::now();
     const int after_rate = kept.get_refresh_rate();  // must not wait for a loop that has ended
     print("after_stop_refresh_rate", std::to_string(after_rate));

@@ -191,11 +191,14 @@ void S::processEvents()
 
 void S::destroy()
 {
-    QCoreApplication::quit();
     // A host usually ends its process soon after this call. Its exit runs the destructors of Qt's
     // and the media backend's statics, which must not happen while the Qt thread still works
-    // with them, so a host thread waits here until the loop has ended.
-    if (!carry::loop_running.load(std::memory_order_acquire) || QThread::currentThread() == SORVANE_APP->thread())
+    // with them, so a host thread waits here until the loop has ended and the thread is done
+    // with Qt. Whether to wait is decided first: quit() itself may return after the loop ended.
+    const bool wait = carry::loop_running.load(std::memory_order_acquire) &&
+                      QThread::currentThread() != SORVANE_APP->thread();
+    QCoreApplication::quit();
+    if (!wait)
         return;
     // quit() is ignored in the moment between the start sequence and exec(); a queued quit is not.
     QMetaObject::invokeMethod(SORVANE_APP, &QCoreApplication::quit, Qt::QueuedConnection);
