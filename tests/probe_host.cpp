@@ -11,12 +11,11 @@
 #include <QApplication>
 
 #include <atomic>
-#include <memory>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 

@@ -21,12 +21,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <thread>
 
 namespace sorvane {

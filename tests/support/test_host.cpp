@@ -29,7 +29,7 @@ void start(bool gpu_disabled)
     sorvane::S::create_app();
     sorvane::S::ensure_qt_eventloop_is_running();
     ::testing::UnitTest::GetInstance()->listeners().Append(new StopLibraryAtEnd);
-    // The host and the application live until the process ends.
+    // The host lives until the process ends; the application until the test program ends.
 }
 
 standin::VulkanHost& host()
