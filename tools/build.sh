@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
 # Configures and builds the project with Ninja into build/ (inside the build root when the
-# machine's own Qt is older than 6.8).
+# machine's own Qt is older than 6.8). Extra arguments go to the CMake configure step, e.g.
+# tools/build.sh -DSORVANE_SANITIZE=ON. SORVANE_BUILD_DIR names another build directory.
+# ccache is used when the build environment has it (a developer's speed-up, not a requirement).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
-exec "$here/buildroot.sh" bash -c "
+build_dir=${SORVANE_BUILD_DIR:-build}
+exec "$here/buildroot.sh" bash -c '
 set -euo pipefail
-cd '$project'
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j 2
-"
+project=$1; build_dir=$2; shift 2
+cd "$project"
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_DIR=${CCACHE_DIR:-/var/cache/ccache} CCACHE_BASEDIR=$(dirname "$project")
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
+cmake --build "$build_dir" -j 2
+' bash "$project" "$build_dir" "$@"

@@ -50,13 +50,14 @@ if [ ! -f "$root/.complete" ]; then
         done
         rm -rf --one-file-system "$root" "$root.tmp"
         pkgs=$(grep -v '^\s*#' "$list" | awk 'NF' | paste -sd, -)
-        echo "buildroot.sh: creating the Debian 13 build root in $root (about a minute)" >&2
+        mirror=$("$here/debian-mirror.sh")
+        echo "buildroot.sh: creating the Debian 13 build root in $root from $mirror (about a minute)" >&2
         mmdebstrap --variant=apt --include="$pkgs" \
             --aptopt='APT::Install-Recommends "false"' \
             --dpkgopt='path-exclude=/usr/share/doc/*' \
             --dpkgopt='path-include=/usr/share/doc/*/copyright' \
             --dpkgopt='path-exclude=/usr/share/man/*' \
-            trixie "$root.tmp" http://deb.debian.org/debian >&2
+            trixie "$root.tmp" "$mirror" >&2
         touch "$root.tmp/.complete"
         mv "$root.tmp" "$root"
     fi
