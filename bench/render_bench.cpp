@@ -1,5 +1,6 @@
 // Rendering through a view, against a bare QQuickRenderControl pipeline on the same device in the
-// same run, plus the cost of a throttled render(), input-to-frame latency and memory per view.
+// same run, plus the cost of a render() with nothing to draw (throttled, or a still scene),
+// sixteen views of which one moves, input-to-frame latency and memory per view.
 //
 //   render_bench [frames]      (default 120)
 //
@@ -173,12 +174,13 @@ int main(int argc, char** argv)
     std::printf("render_bench: %d frames per figure at 1920x1080 on %s\n\n", frames, g_host->device_name().c_str());
 
     // --- A frame through SView::render against the bare pipeline, alternating rounds ---------
+    // The scene moves all the time, so every due render() draws a frame.
     SQuickView view;
     standin::hand_over(*g_host, view);
     view.set_resolution({1920, 1080});
     view.set_refresh_rate(120);
-    if (!view.load("Debug", "DebugLatency")) {
-        std::fprintf(stderr, "render_bench: the DebugLatency scene did not load\n");
+    if (!view.load("BenchScenes", "Moving")) {
+        std::fprintf(stderr, "render_bench: the Moving scene did not load\n");
         return 1;
     }
 
@@ -188,12 +190,7 @@ int main(int argc, char** argv)
     auto bare_as_view = std::make_shared<BarePipeline>();
     auto bare_minimal = std::make_shared<BarePipeline>();
     const bool bare_ok = carry::blocking(qt, [bare_as_view, bare_minimal](QObject*) {
-        const QString file = QDir::tempPath() + "/render_bench_DebugLatency.qml";
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        out.write(decipher_scene(":/Debug/qml/Debug/DebugLatency.qml.enc", scene_key()));
-        out.close();
+        const QString file = QStringLiteral(BENCH_SCENES_DIR "/qml/BenchScenes/Moving.qml");
         return bare_as_view->build(file, QSize(1920, 1080), true) &&
                bare_minimal->build(file, QSize(1920, 1080), false);
     }, false);
@@ -268,20 +265,121 @@ int main(int argc, char** argv)
     std::printf("throttled render / raw round trip (median): %.3f  (target <= 1.10)\n\n",
                 throttled.median_ms / raw.median_ms);
 
+    view.destroy();
+
+    // --- A still scene: a due render() draws nothing, against the raw round trip -------------
+    {
+        SQuickView still;
+        standin::hand_over(*g_host, still);
+        still.set_resolution({1920, 1080});
+        still.set_refresh_rate(120);
+        if (!still.load("BenchScenes", "Still")) {
+            std::fprintf(stderr, "render_bench: the Still scene did not load\n");
+            return 1;
+        }
+        auto time_due_calls = [](int n, const std::function<void()>& call) {
+            std::vector<double> samples;
+            for (int i = 0; i < n; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(9));  // every call is due
+                const auto start = Clock::now();
+                call();
+                samples.push_back(ms_since(start) * 1000.0);
+            }
+            return summarise(samples);
+        };
+        std::vector<double> ratios;
+        Figures still_best{1e9, 0}, raw_best{1e9, 0};
+        for (int round = 0; round < 3; ++round) {
+            const Figures f = time_due_calls(frames, [&] { still.render(); });
+            const Figures r = time_due_calls(frames, [&] {
+                QMetaObject::invokeMethod(qt, [] {}, Qt::BlockingQueuedConnection);
+            });
+            ratios.push_back(f.median_ms / r.median_ms);
+            still_best = f.median_ms < still_best.median_ms ? f : still_best;
+            raw_best = r.median_ms < raw_best.median_ms ? r : raw_best;
+        }
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("due render() of a still 1920x1080 scene  median %7.2f us  p90 %7.2f us\n",
+                    still_best.median_ms, still_best.p90_ms);
+        std::printf("raw blocking round trip, same pacing     median %7.2f us  p90 %7.2f us\n",
+                    raw_best.median_ms, raw_best.p90_ms);
+        std::printf("still render / raw round trip (median, 3 rounds): %.2f  [%.2f .. %.2f]  (target <= 1.2)\n\n",
+                    ratios[1], ratios.front(), ratios.back());
+        still.destroy();
+    }
+
+    // --- Sixteen 1280x720 views, one moving, each render()ed once per engine frame ----------
+    {
+        auto make_views = [](int moving, int still) {
+            std::vector<std::unique_ptr<SQuickView>> views;
+            for (int i = 0; i < moving + still; ++i) {
+                views.push_back(std::make_unique<SQuickView>());
+                standin::hand_over(*g_host, *views.back());
+                views.back()->set_resolution({1280, 720});
+                views.back()->set_refresh_rate(120);
+                views.back()->load("BenchScenes", i < moving ? "Moving" : "Still");
+            }
+            return views;
+        };
+        auto time_engine_frames = [&](std::vector<std::unique_ptr<SQuickView>>& views) {
+            std::vector<double> samples;
+            for (int i = 0; i < frames; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(9));
+                const auto start = Clock::now();
+                for (auto& v : views)
+                    v->render();
+                samples.push_back(ms_since(start));
+            }
+            for (auto& v : views)
+                v->destroy();
+            return summarise(samples);
+        };
+        std::vector<double> vs_one, vs_sixteen;
+        Figures mixed_best{1e9, 0}, one_best{1e9, 0}, sixteen_best{1e9, 0};
+        for (int round = 0; round < 2; ++round) {
+            auto mixed = make_views(1, 15);
+            const Figures m = time_engine_frames(mixed);
+            auto one = make_views(1, 0);
+            const Figures o = time_engine_frames(one);
+            auto sixteen = make_views(16, 0);
+            const Figures x = time_engine_frames(sixteen);
+            vs_one.push_back(m.median_ms / o.median_ms);
+            vs_sixteen.push_back(m.median_ms / x.median_ms);
+            mixed_best = m.median_ms < mixed_best.median_ms ? m : mixed_best;
+            one_best = o.median_ms < one_best.median_ms ? o : one_best;
+            sixteen_best = x.median_ms < sixteen_best.median_ms ? x : sixteen_best;
+        }
+        std::printf("engine frame, 16 views (1 moving, 15 still)  median %7.3f ms  p90 %7.3f ms\n",
+                    mixed_best.median_ms, mixed_best.p90_ms);
+        std::printf("engine frame, 1 moving view                  median %7.3f ms  p90 %7.3f ms\n",
+                    one_best.median_ms, one_best.p90_ms);
+        std::printf("engine frame, 16 moving views                median %7.3f ms  p90 %7.3f ms\n",
+                    sixteen_best.median_ms, sixteen_best.p90_ms);
+        std::printf("16 mixed / 1 moving: %.2f, %.2f   16 mixed / 16 moving: %.2f, %.2f  (two rounds)\n\n",
+                    vs_one[0], vs_one[1], vs_sixteen[0], vs_sixteen[1]);
+    }
+
     // --- Input to frame: render() calls from a click until the input square changes ----------
-    view.set_refresh_rate(120);
-    const unsigned long texture = view.get_texture();
+    SQuickView latency_view;
+    standin::hand_over(*g_host, latency_view);
+    latency_view.set_resolution({1920, 1080});
+    latency_view.set_refresh_rate(120);
+    if (!latency_view.load("Debug", "DebugLatency")) {
+        std::fprintf(stderr, "render_bench: the DebugLatency scene did not load\n");
+        return 1;
+    }
+    const unsigned long texture = latency_view.get_texture();
     auto input_square = [&] { return g_host->read_back(texture, 1920, 1080).pixel(96, 32); };
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    view.render();
+    latency_view.render();
     std::vector<int> renders_until_seen;
     for (int click = 0; click < 20; ++click) {
         const auto before = input_square();
-        view.mouse_click(0, static_cast<unsigned short>(click % 2), 600, 600);
+        latency_view.mouse_click(0, static_cast<unsigned short>(click % 2), 600, 600);
         int renders = 0;
         while (renders < 10) {
             std::this_thread::sleep_for(std::chrono::milliseconds(9));
-            view.render();
+            latency_view.render();
             ++renders;
             if (input_square() != before)
                 break;
@@ -293,7 +391,7 @@ int main(int argc, char** argv)
     std::printf("input to frame: %ld of %zu clicks seen in the first frame rendered after them "
                 "(worst: %d render() calls)  (target: the first frame)\n\n",
                 first_frame, renders_until_seen.size(), renders_until_seen.back());
-    view.destroy();
+    latency_view.destroy();
 
     // --- Resident memory per loaded 1920x1080 view ---------------------------------------------
     {

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -95,6 +96,20 @@ public:
             m_messages.push_back(std::move(message));
         });
     }
+    // The rest of the first message starting with `prefix`, which is then forgotten; nullopt if
+    // none has arrived.
+    std::optional<std::string> take(const std::string& prefix)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_messages.begin(); it != m_messages.end(); ++it)
+            if (it->rfind(prefix, 0) == 0) {
+                std::string rest = it->substr(prefix.size());
+                m_messages.erase(it);
+                return rest;
+            }
+        return std::nullopt;
+    }
+
     // Renders the view at 60 Hz until a message starting with `prefix` arrives; returns the rest of it
     // and forgets it. Throws when none comes within `timeout`.
     std::string wait_for(const sorvane::SView& view, const std::string& prefix,
@@ -102,15 +117,8 @@ public:
     {
         const auto deadline = Clock::now() + timeout;
         for (;;) {
-            {
-                std::lock_guard lock(m_mutex);
-                for (auto it = m_messages.begin(); it != m_messages.end(); ++it)
-                    if (it->rfind(prefix, 0) == 0) {
-                        std::string rest = it->substr(prefix.size());
-                        m_messages.erase(it);
-                        return rest;
-                    }
-            }
+            if (auto rest = take(prefix))
+                return *rest;
             if (Clock::now() > deadline)
                 throw std::runtime_error("no console message \"" + prefix + "\" within the time limit");
             std::this_thread::sleep_for(16ms);  // a host rendering at 60 Hz

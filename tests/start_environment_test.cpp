@@ -42,6 +42,25 @@ TEST(StartEnvironment, ChromiumFlags)
     EXPECT_EQ(chromium_flags(false, false, true), unsandboxed);
 }
 
+TEST(StartEnvironment, ChromiumFlagsVariableKeepsTheHostsFlagsWhenOnlyRootAddsOne)
+{
+    using std::nullopt;
+    // Sandboxed, not root: the host's value (or its absence) is left alone.
+    EXPECT_EQ(chromium_flags_variable(nullopt, false, true, false), nullopt);
+    EXPECT_EQ(chromium_flags_variable("--ignore-gpu-blocklist", false, true, false), nullopt);
+    // Sandboxed as root: "--no-sandbox " joins the host's flags.
+    EXPECT_EQ(chromium_flags_variable(nullopt, false, true, true), "--no-sandbox ");
+    EXPECT_EQ(chromium_flags_variable("", false, true, true), "--no-sandbox ");
+    EXPECT_EQ(chromium_flags_variable("--ignore-gpu-blocklist", false, true, true),
+              "--ignore-gpu-blocklist --no-sandbox ");
+    EXPECT_EQ(chromium_flags_variable("--a --b ", false, true, true), "--a --b --no-sandbox ");
+    EXPECT_EQ(chromium_flags_variable("--no-sandbox --x", false, true, true), nullopt);
+    // The options' own flags replace whatever the host had.
+    EXPECT_EQ(chromium_flags_variable("--keep", true, true, false), "--disable-gpu ");
+    EXPECT_EQ(chromium_flags_variable("--keep", true, true, true), "--disable-gpu --no-sandbox ");
+    EXPECT_EQ(chromium_flags_variable("--keep", false, false, true), chromium_flags(false, false, true));
+}
+
 TEST(StartEnvironment, FfmpegLoggingRulesAppendToExistingRules)
 {
     EXPECT_EQ(ffmpeg_logging_rules(""), "qt.multimedia.ffmpeg*=true");

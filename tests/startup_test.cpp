@@ -110,11 +110,12 @@ TEST(Startup, ChromiumFlagsFollowTheOptions)
     ASSERT_EQ(gpu.exit_code, 0) << gpu.stderr_text;
     EXPECT_EQ(gpu.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--disable-gpu " + kUnsandboxed);
 
-    // Sandboxed: the variable is left as the process had it, except that root cannot be sandboxed.
+    // Sandboxed: the variable is left as the process had it, except that root cannot be
+    // sandboxed: then "--no-sandbox " is added to the host's flags, which stay.
     const ProbeResult sandboxed = run_probe("--sandboxed", "QTWEBENGINE_CHROMIUM_FLAGS=--keep-me");
     ASSERT_EQ(sandboxed.exit_code, 0) << sandboxed.stderr_text;
     if (geteuid() == 0) {
-        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-sandbox ");
+        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me --no-sandbox ");
         EXPECT_NE(sandboxed.stderr_text.find("running as root"), std::string::npos);
     } else {
         EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me");

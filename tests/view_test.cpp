@@ -211,6 +211,104 @@ TEST_F(ViewTest, AGoneViewAnswersDefaultsAtOnce)
     view.mouse_click(0, 0, 1, 1);
 }
 
+// A facade is a plain value: after one copy destroyed the view, every call through another copy
+// warns and answers its default, whatever kind of carrying the call uses.
+TEST_F(ViewTest, CopiesOfADestroyedFacadeWarnAndNeverTouchTheView)
+{
+    MessageCapture messages;
+    {
+        SQuickView quick;
+        standin::hand_over(test_host::host(), quick);
+        quick.set_resolution({256, 256});
+        ASSERT_TRUE(quick.load("TestScenes", "Colors"));
+        SQuickView copy = quick;
+        quick.destroy();
+        copy.render();                                   // blocking
+        EXPECT_EQ(copy.get_texture(), 0ul);              // waited
+        copy.mouse_wheel_up(1, 1);                       // posted
+        copy.key_event(Qt::Key_A, 0, "a");
+        copy.set_resolution({300, 300});
+        EXPECT_EQ(copy.get_resolution(), std::make_tuple(0u, 0u));
+        EXPECT_FALSE(copy.load("TestScenes", "Colors"));
+        copy.reset();
+        copy.destroy();
+        copy.destroy();
+    }
+    EXPECT_TRUE(messages.contains("destroyed through another copy"));
+    {
+        // Direct operations run on the caller's thread: they too must find the view gone.
+        SVideoPlayerView video;
+        SVideoPlayerView copy = video;
+        video.destroy();
+        copy.set_func_on_playing_changed([](bool) {});
+        copy.set_source("file:///nowhere.mp4");
+        copy.reset();
+        EXPECT_EQ(copy.get_duration(), 0);
+        copy.destroy();
+    }
+    {
+        SCameraView camera;
+        SCameraView copy = camera;
+        camera.destroy();
+        copy.set_camera_hint("0");
+        copy.set_func_active_changed([] {});
+        EXPECT_FALSE(copy.get_is_active());
+    }
+    {
+        SScreenCaptureView capture;
+        SScreenCaptureView copy = capture;
+        capture.destroy();
+        copy.set_physical_screen("0");
+        copy.set_active(true);
+    }
+    {
+        SWebView web;
+        SWebView copy = web;
+        web.destroy();
+        EXPECT_EQ(copy.webchannel_getObject("anything"), nullptr);
+        EXPECT_FALSE(copy.webchannel_deregisterObject("anything"));
+        copy.set_url("about:blank");
+        EXPECT_EQ(copy.get_url(), "");
+    }
+}
+
+// One host thread keeps calling through a copy while another destroys the view.
+TEST_F(ViewTest, DestroyingWhileAnotherThreadCallsThroughACopyIsSafe)
+{
+    for (int round = 0; round < 5; ++round) {
+        SVideoPlayerView video;
+        SVideoPlayerView copy = video;
+        std::atomic<bool> go{false};
+        std::thread caller([&] {
+            while (!go.load())
+                std::this_thread::yield();
+            for (int i = 0; i < 300; ++i) {
+                copy.set_func_on_volume_changed([](float) {});
+                copy.set_muted(i % 2 == 0);
+                (void)copy.get_refresh_rate();
+            }
+        });
+        go = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(round));
+        video.destroy();
+        caller.join();
+    }
+}
+
+TEST_F(ViewTest, ASizeBeyondTheDevicesLimitsFailsTheLoadWithAWarning)
+{
+    MessageCapture messages;
+    TestView view;
+    view.set_resolution({20000, 20000});
+    EXPECT_FALSE(view.load("TestScenes", "Colors"));
+    EXPECT_TRUE(messages.contains("maxImageDimension2D")) << "the warning names the limit";
+    EXPECT_EQ(view.get_texture(), 0ul);
+    // The view stays usable at a size the device can hold.
+    view.set_resolution({256, 256});
+    ASSERT_TRUE(view.load("TestScenes", "Colors"));
+    EXPECT_TRUE(near(view.frame().pixel(10, 10), qRgba(255, 0, 0, 255)));
+}
+
 TEST_F(ViewTest, AFrameShowsTheSceneAndAPropertyChangeShowsInTheNext)
 {
     TestView view;
@@ -232,6 +330,54 @@ TEST_F(ViewTest, AFrameShowsTheSceneAndAPropertyChangeShowsInTheNext)
     EXPECT_NE(first, second);
 }
 
+// A still scene costs no frame; each kind of change shows in the first frame after it.
+TEST_F(ViewTest, AStillSceneRendersOnlyWhenSomethingChanged)
+{
+    TestView view;
+    view.set_resolution({512, 512});
+    ASSERT_TRUE(view.load("TestScenes", "Changes"));
+    auto frames = [&] { return view.inside([](View* v) { return v->frames_rendered(); }); };
+    const QRgb yellow = qRgba(255, 255, 0, 255), grey = qRgba(128, 128, 128, 255);
+
+    EXPECT_TRUE(near(view.frame().pixel(50, 50), grey));
+    const auto still = frames();
+    for (int i = 0; i < 5; ++i)
+        view.frame();
+    EXPECT_EQ(frames(), still) << "a still scene renders no frame";
+
+    view.mouse_move(50, 50);  // hover
+    EXPECT_TRUE(near(view.frame().pixel(50, 50), yellow));
+    EXPECT_EQ(frames(), still + 1);
+
+    view.key_event(Qt::Key_W, 0, "W");  // posted, yet in effect in the next frame
+    view.key_event(Qt::Key_W, 1, "W");
+    EXPECT_GT(count_pixels(view.frame(), QRect(0, 300, 200, 100), qRgba(255, 255, 255, 255)), 50);
+
+    view.inside([](View* v) { v->root_item()->setProperty("accent", QColor("#0000ff")); return 0; });
+    EXPECT_TRUE(near(view.frame().pixel(250, 50), qRgba(0, 0, 255, 255)));
+
+    view.set_mipmaps_enabled(true);  // a setting that changes the texture
+    const auto before_mips = frames();
+    view.frame();
+    EXPECT_EQ(frames(), before_mips + 1);
+
+    view.inside([](View* v) { v->root_item()->setProperty("animate", true); return 0; });
+    const QImage a = view.frame();
+    const auto animated_from = frames();
+    const QImage b = view.frame();
+    const QImage c = view.frame();
+    EXPECT_EQ(frames(), animated_from + 2) << "an animation renders every due frame";
+    EXPECT_TRUE(a != b && b != c);
+
+    view.inside([](View* v) { v->root_item()->setProperty("animate", false); return 0; });
+    view.frame();
+    view.frame();
+    const auto stopped = frames();
+    for (int i = 0; i < 3; ++i)
+        view.frame();
+    EXPECT_EQ(frames(), stopped);
+}
+
 TEST_F(ViewTest, TheFrameStepIsThrottled)
 {
     TestView view;
@@ -242,9 +388,15 @@ TEST_F(ViewTest, TheFrameStepIsThrottled)
         QObject::connect(v->window(), &QQuickWindow::afterRendering, v, [frames] { ++*frames; });
         return 0;
     });
+    // Each frame here has a change to show: a still scene would render nothing at all.
+    auto change = [&view](const char* colour) {
+        view.inside([colour](View* v) { v->root_item()->setProperty("accent", QColor(colour)); return 0; });
+    };
     std::this_thread::sleep_for(110ms);
+    change("#ffffff");
     view.render();
     std::this_thread::sleep_for(1ms);
+    change("#000000");
     view.render();
     EXPECT_EQ(frames->load(), 1);
     std::this_thread::sleep_for(110ms);

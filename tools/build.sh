@@ -13,7 +13,7 @@ project=$1; build_dir=$2; shift 2
 cd "$project"
 launcher=()
 if command -v ccache >/dev/null; then
-    export CCACHE_DIR=${CCACHE_DIR:-/var/cache/ccache} CCACHE_BASEDIR=$(dirname "$project")
+    export CCACHE_DIR=${CCACHE_DIR:-/var/cache/ccache} CCACHE_BASEDIR=$(dirname "$project") CCACHE_NOHASHDIR=true
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null

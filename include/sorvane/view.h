@@ -51,19 +51,29 @@ public:
     // render(), because the library tracks the layout itself.
 
     // Adopts the host's VkInstance (the library never creates one of its own).
-    void set_view_monitor(VkInstance_T*& instance) const;
+    void set_view_monitor(VkInstance_T*& instance);
     // Adopts the host's physical device and device.
-    void set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const;
+    void set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device);
 
-    // Width and height of the scene in pixels, each at least 256; read at load.
-    void set_resolution(std::tuple<unsigned, unsigned> size) const;
+    // Width and height of the scene in pixels, each at least 256; read at load. A size beyond
+    // the device's limits (its largest 2D image, or more memory than its largest device-local
+    // heap) makes the load fail with a warning naming the limit.
+    void set_resolution(std::tuple<unsigned, unsigned> size);
     std::tuple<unsigned, unsigned> get_resolution() const;
     // Frames per second, 1 to 120 (higher values are clamped to 120); default about 60.
-    void set_refresh_rate(int rate) const;
+    void set_refresh_rate(int rate);
     int get_refresh_rate() const;
     // Generates the texture's mip chain after every frame.
-    void set_mipmaps_enabled(bool enabled) const;
+    void set_mipmaps_enabled(bool enabled);
     int get_mips_count() const;
+
+    // The same five operations as const members, as earlier releases declared them; kept so
+    // that extensions built against those headers still load. They do exactly the same.
+    void set_view_monitor(VkInstance_T*& instance) const;
+    void set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const;
+    void set_resolution(std::tuple<unsigned, unsigned> size) const;
+    void set_refresh_rate(int rate) const;
+    void set_mipmaps_enabled(bool enabled) const;
 
     // The texture's VkImage handle (0 before a successful load). It stays the same object until
     // the next load, reset or destroy(), which release it: stop sampling it before those.
@@ -72,8 +82,10 @@ public:
     // Renders one frame if the view's frame interval has passed since the last one.
     void render() const;
 
-    // Console messages of the scene: level, message, line number, source.
+    // Console messages of the scene: level, message, line number, source. Exported both as a
+    // const and as a non-const member: extensions built either way load.
     void set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const;
+    void set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func);
 
     // --- Input, in scene pixels ((0, 0) is the top-left corner) -------------------------------
     void mouse_move(unsigned x, unsigned y) const;
@@ -89,6 +101,11 @@ public:
     // facade, even one without a view. It runs on the Qt thread with the address's path (always
     // beginning with "/"); it stores the byte count in `size` and returns a pointer to the bytes,
     // which stay the host's and are copied at once. Return null for "not found".
+    //
+    // The callback is synchronous: while it runs, the library's Qt thread does nothing else, so
+    // every view's render() and every waiting call of every facade waits for it (a callback
+    // that takes 2 s holds all views' render() for 2 s). Answer from memory or a cache, and
+    // load slow assets before the page asks for them.
     void set_func_resource_file(std::function<unsigned char*(std::string path, bool& flag, unsigned long& size)> func);
 
     // Accepted and ignored: the library never frees the host's buffers.

@@ -17,24 +17,29 @@ bool SWebView::webchannel_registerObject(const std::string& name, db::AbstractCo
         std::fflush(stdout);
         return false;
     }
-    carry::blocking(m_view, [name, object](View* v) { static_cast<WebView*>(v)->m_data_binding.register_object(name, object); });
-    return true;
+    // False when the view was destroyed through another copy of this facade: the object then
+    // stays the caller's.
+    return carry::blocking(m_view, [name, object](View* v) {
+        static_cast<WebView*>(v)->m_data_binding.register_object(name, object);
+        return true;
+    }, false);
 }
 
 bool SWebView::webchannel_deregisterObject(const std::string& name)
 {
     if (!m_view)
         return false;
-    carry::blocking(m_view, [name](View* v) { static_cast<WebView*>(v)->m_data_binding.deregister_object(name); });
-    return true;
+    return carry::blocking(m_view, [name](View* v) {
+        static_cast<WebView*>(v)->m_data_binding.deregister_object(name);
+        return true;
+    }, false);
 }
 
 db::AbstractContextObjectStd* SWebView::webchannel_getObject(const std::string& name)
 {
     // On the caller's thread: the registry is read under the manager's lock.
-    if (!m_view)
-        return nullptr;
-    return static_cast<WebView*>(m_view)->m_data_binding.find_object(name);
+    return carry::direct(m_view, [&name](View* v) { return static_cast<WebView*>(v)->m_data_binding.find_object(name); },
+                         nullptr);
 }
 
 }  // namespace sorvane

@@ -59,8 +59,7 @@ SCameraView::SCameraView() : SQuickView(NoView{})
 // Direct: the hint is stored on the calling thread; the choice runs later on the Qt thread.
 void SCameraView::set_camera_hint(std::string hint) const
 {
-    if (m_view)
-        camera_view(m_view)->set_camera_hint(QString::fromStdString(hint));
+    carry::direct(m_view, [hint = QString::fromStdString(hint)](View* v) { camera_view(v)->set_camera_hint(hint); });
 }
 
 void SCameraView::start() const

@@ -29,8 +29,9 @@ void SScreenCaptureView::set_active(bool active) const
 // Direct: the hint is stored on the calling thread; the scene picks it up on the Qt thread.
 void SScreenCaptureView::set_physical_screen(std::string hint) const
 {
-    if (m_view)
-        capture_view(m_view)->set_physical_screen_hint(QString::fromStdString(hint));
+    carry::direct(m_view, [hint = QString::fromStdString(hint)](View* v) {
+        capture_view(v)->set_physical_screen_hint(hint);
+    });
 }
 
 }  // namespace sorvane

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace sorvane {
@@ -138,9 +139,12 @@ void S::_create_app()
     if (as_root && opts::SANDBOXED)
         qWarning("sorvane: running as root, so the web engine starts without its sandbox "
                  "(it refuses to start sandboxed as root)");
-    const std::string flags = chromium_flags(opts::GPU_DISABLED, opts::SANDBOXED, as_root);
-    if (!flags.empty())
-        set_env("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    std::optional<std::string> host_flags;
+    if (qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+        host_flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").toStdString();
+    if (const auto flags =
+            chromium_flags_variable(host_flags, opts::GPU_DISABLED, opts::SANDBOXED, as_root))
+        set_env("QTWEBENGINE_CHROMIUM_FLAGS", *flags);
 
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
     register_res_scheme();

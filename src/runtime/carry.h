@@ -5,6 +5,8 @@
 //   posted(target, work)            queue the work and return at once
 //   waited(target, work, fallback)  queue the work and wait for its result
 //   blocking(target, work, fallback) the same through Qt::BlockingQueuedConnection
+//   direct(target, work, fallback)  run the work on the caller's thread
+//   urgent(target, work)            like blocking, but queued ahead of normal posted work
 //
 // `work` is called on the target's thread with the target as its only argument. Every kind
 // returns `fallback` at once when the target is null. Beyond that:
@@ -13,7 +15,12 @@
 // - A std::exception thrown by the work is logged as a warning and the caller gets `fallback`.
 // - A call whose work never runs (its target was deleted first, or the event loop has stopped)
 //   releases its caller with `fallback` instead of leaving it waiting.
+// - A target that is live::Tracked (every view) and has already been destroyed through another
+//   copy of its facade is never touched: the call warns and returns `fallback`. The caller's
+//   thread reads the target only while the live list says it exists.
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFuture>
 #include <QFutureInterface>
 #include <QMetaObject>
@@ -21,8 +28,11 @@
 #include <QThread>
 #include <QtDebug>
 
+#include "runtime/live_objects.h"
+
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <source_location>
 #include <type_traits>
@@ -39,6 +49,12 @@ namespace detail {
 inline void warn_failure(const std::source_location& where, const char* what)
 {
     qWarning().noquote() << "sorvane:" << where.function_name() << "failed:" << what;
+}
+
+inline void warn_gone(const std::source_location& where)
+{
+    qWarning().noquote() << "sorvane:" << where.function_name()
+                         << "ignored: the view was destroyed through another copy of its facade";
 }
 
 // Runs the work, turning an exception into the fallback and a warning.
@@ -111,14 +127,29 @@ private:
     QFutureInterface<void> m_interface;
 };
 
+// The live list's lock is held while the call is posted, so a tracked target is always posted
+// to without blocking; the promise makes the caller wait just the same.
+template <typename T>
+constexpr Qt::ConnectionType posting_connection(Qt::ConnectionType wanted)
+{
+    return std::is_base_of_v<live::Tracked, T> ? Qt::QueuedConnection : wanted;
+}
+
 template <typename T, typename F, typename R>
 R carry_and_wait(T* target, F work, R fallback, Qt::ConnectionType connection,
                  const std::source_location& where)
 {
     if (!target)
         return fallback;
-    if (QThread::currentThread() == target->thread())
+    live::Access access(target);
+    if (!access) {
+        warn_gone(where);
+        return fallback;
+    }
+    if (QThread::currentThread() == target->thread()) {
+        access.release();  // only this thread deletes views, and it is busy here
         return run_guarded(target, work, fallback, where);
+    }
     if (!loop_running.load(std::memory_order_acquire)) {
         warn_failure(where, "the Qt event loop is not running");
         return fallback;
@@ -131,8 +162,9 @@ R carry_and_wait(T* target, F work, R fallback, Qt::ConnectionType connection,
         [target, work = std::move(work), fallback, promise, where]() mutable {
             promise->finish(run_guarded(target, work, fallback, where));
         },
-        connection);
+        posting_connection<T>(connection));
     promise.reset();  // from here the queued work owns the promise, or has already dropped it
+    access.release();  // a target deleted from now on drops the queued work with it
     future.waitForFinished();
     return future.resultCount() > 0 ? future.resultAt(0) : fallback;
 }
@@ -143,8 +175,15 @@ void carry_and_wait_void(T* target, F work, Qt::ConnectionType connection,
 {
     if (!target)
         return;
-    if (QThread::currentThread() == target->thread())
+    live::Access access(target);
+    if (!access) {
+        warn_gone(where);
+        return;
+    }
+    if (QThread::currentThread() == target->thread()) {
+        access.release();
         return run_guarded_void(target, work, where);
+    }
     if (!loop_running.load(std::memory_order_acquire)) {
         warn_failure(where, "the Qt event loop is not running");
         return;
@@ -158,8 +197,9 @@ void carry_and_wait_void(T* target, F work, Qt::ConnectionType connection,
             run_guarded_void(target, work, where);
             promise->finish();
         },
-        connection);
+        posting_connection<T>(connection));
     promise.reset();
+    access.release();
     future.waitForFinished();
 }
 
@@ -171,6 +211,11 @@ void posted(T* target, F work, const std::source_location& where = std::source_l
 {
     if (!target)
         return;
+    live::Access access(target);
+    if (!access) {
+        detail::warn_gone(where);
+        return;
+    }
     if (!loop_running.load(std::memory_order_acquire)) {
         detail::warn_failure(where, "the Qt event loop is not running");
         return;
@@ -213,6 +258,102 @@ void blocking(T* target, F work, const std::source_location& where = std::source
     requires std::is_void_v<std::invoke_result_t<F&, T*>>
 {
     detail::carry_and_wait_void(target, std::move(work), Qt::BlockingQueuedConnection, where);
+}
+
+// Runs the work on the caller's thread, while the target is known to exist (a destroy() on the
+// Qt thread waits for it). Keep such work short and never wait on the Qt thread inside it.
+template <typename T, typename F, typename R = std::invoke_result_t<F&, T*>>
+R direct(T* target, F work, std::type_identity_t<R> fallback = R{},
+         const std::source_location& where = std::source_location::current())
+    requires(!std::is_void_v<R>)
+{
+    if (!target)
+        return fallback;
+    live::Access access(target);
+    if (!access) {
+        detail::warn_gone(where);
+        return fallback;
+    }
+    return detail::run_guarded(target, work, fallback, where);
+}
+
+template <typename T, typename F>
+void direct(T* target, F work, const std::source_location& where = std::source_location::current())
+    requires std::is_void_v<std::invoke_result_t<F&, T*>>
+{
+    if (!target)
+        return;
+    live::Access access(target);
+    if (!access) {
+        detail::warn_gone(where);
+        return;
+    }
+    detail::run_guarded_void(target, work, where);
+}
+
+// Work queued with high priority, ahead of the normal posted calls of every object (bridge
+// notices, posted input, other views' calls). Its target handles it in event() through
+// deliver_urgent(). Posted to the target itself, so a target deleted first drops it.
+class UrgentCall : public QEvent {
+public:
+    explicit UrgentCall(std::function<void()> work) : QEvent(type()), m_work(std::move(work)) {}
+    static QEvent::Type type()
+    {
+        static const auto t = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return t;
+    }
+    void run() { m_work(); }
+
+private:
+    std::function<void()> m_work;
+};
+
+// For a target's event(): runs an UrgentCall and returns true; false for every other event.
+inline bool deliver_urgent(QEvent* event)
+{
+    if (event->type() != UrgentCall::type())
+        return false;
+    static_cast<UrgentCall*>(event)->run();
+    return true;
+}
+
+// Waits for work queued ahead of normal posted calls. Posted calls already queued for the same
+// target still run first (in their order), so input a host thread posted before this call is
+// in effect when the work runs.
+template <typename T, typename F>
+void urgent(T* target, F work, const std::source_location& where = std::source_location::current())
+    requires std::is_void_v<std::invoke_result_t<F&, T*>>
+{
+    if (!target)
+        return;
+    live::Access access(target);
+    if (!access) {
+        detail::warn_gone(where);
+        return;
+    }
+    if (QThread::currentThread() == target->thread()) {
+        access.release();
+        return detail::run_guarded_void(target, work, where);
+    }
+    if (!loop_running.load(std::memory_order_acquire)) {
+        detail::warn_failure(where, "the Qt event loop is not running");
+        return;
+    }
+    auto promise = std::make_shared<detail::Promise<void>>();
+    QFuture<void> future = promise->future();
+    // The event owns the work and with it the promise: dropped undelivered, it releases the
+    // caller through the promise's destructor.
+    QCoreApplication::postEvent(
+        target,
+        new UrgentCall([target, work = std::move(work), promise, where]() mutable {
+            QCoreApplication::sendPostedEvents(target, QEvent::MetaCall);
+            detail::run_guarded_void(target, work, where);
+            promise->finish();
+        }),
+        Qt::HighEventPriority);
+    promise.reset();
+    access.release();
+    future.waitForFinished();
 }
 
 }  // namespace sorvane::carry

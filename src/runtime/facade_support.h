@@ -9,6 +9,7 @@
 #include "runtime/sorvane_ctx.h"
 
 #include <functional>
+#include <source_location>
 #include <utility>
 
 namespace sorvane {
@@ -28,10 +29,12 @@ View* create_view(ViewClass* (SorvaneCtx::*factory)())
 // Stores a host callback for a "direct" setter: on the calling thread, at once. The slot itself
 // guards against the Qt thread firing the callback at the same moment.
 template <typename ViewClass, typename Signature>
-void store_callback(View* view, CallbackSlot<Signature> ViewClass::*slot, std::function<Signature> func)
+void store_callback(View* view, CallbackSlot<Signature> ViewClass::*slot, std::function<Signature> func,
+                    const std::source_location& where = std::source_location::current())
 {
-    if (view)
-        (static_cast<ViewClass*>(view)->*slot).set(std::move(func));
+    carry::direct(
+        view, [slot, &func](View* v) { (static_cast<ViewClass*>(v)->*slot).set(std::move(func)); },
+        where);
 }
 
 }  // namespace sorvane

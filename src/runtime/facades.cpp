@@ -9,7 +9,8 @@
 #include "runtime/runtime_state.h"
 #include "web/godot_scheme_handler.h"
 
-#include <QPointer>
+#include <utility>
+
 
 namespace sorvane {
 
@@ -25,10 +26,11 @@ void SView::destroy()
 {
     if (!m_view)
         return;
+    // A view already destroyed through another copy of this facade is not on the live list:
+    // the carrying then warns and leaves it alone.
     carry::blocking(m_view, [](View* v) {
-        QPointer<View> alive(v);
-        if (alive)
-            delete v;
+        live::Tracked::withdraw(v);  // from here no caller thread touches it
+        delete v;
     });
     m_view = nullptr;
 }
@@ -41,18 +43,18 @@ void SView::set_func_resource_file(std::function<unsigned char*(std::string, boo
 
 void SView::set_func_resource_file_free(std::function<void()>) {}
 
-void SView::set_view_monitor(VkInstance_T*& instance) const
+void SView::set_view_monitor(VkInstance_T*& instance)
 {
     carry::blocking(m_view, [instance](View* v) { v->set_vulkan_instance(instance); });
 }
 
-void SView::set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const
+void SView::set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device)
 {
     carry::blocking(m_view,
                     [physical_device, device](View* v) { v->set_graphics_device(physical_device, device); });
 }
 
-void SView::set_resolution(std::tuple<unsigned, unsigned> size) const
+void SView::set_resolution(std::tuple<unsigned, unsigned> size)
 {
     const auto [width, height] = size;
     carry::waited(m_view, [width, height](View* v) { v->set_resolution(width, height); });
@@ -67,7 +69,7 @@ std::tuple<unsigned, unsigned> SView::get_resolution() const
     });
 }
 
-void SView::set_refresh_rate(int rate) const
+void SView::set_refresh_rate(int rate)
 {
     carry::waited(m_view, [rate](View* v) { v->set_refresh_rate(rate); });
 }
@@ -77,7 +79,7 @@ int SView::get_refresh_rate() const
     return carry::waited(m_view, [](View* v) { return v->refresh_rate(); }, 60);
 }
 
-void SView::set_mipmaps_enabled(bool enabled) const
+void SView::set_mipmaps_enabled(bool enabled)
 {
     carry::waited(m_view, [enabled](View* v) { v->set_mipmaps_enabled(enabled); });
 }
@@ -96,7 +98,8 @@ void SView::render() const
 {
     if (View::is_rendering_blocked())
         return;
-    carry::blocking(m_view, [](View* v) { v->render_frame(); });
+    // Ahead of queued notices and other views' posted work: the engine's frame waits here.
+    carry::urgent(m_view, [](View* v) { v->render_frame(); });
 }
 
 void SView::set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const
@@ -144,5 +147,36 @@ SQuickView::SQuickView() : SView()
 }
 
 SQuickView::SQuickView(NoView) : SView() {}
+
+// The const forms of earlier releases: the same calls (none of them changes the facade itself).
+void SView::set_view_monitor(VkInstance_T*& instance) const
+{
+    const_cast<SView*>(this)->set_view_monitor(instance);
+}
+
+void SView::set_statistics_monitor(VkPhysicalDevice_T*& physical_device, VkDevice_T*& device) const
+{
+    const_cast<SView*>(this)->set_statistics_monitor(physical_device, device);
+}
+
+void SView::set_resolution(std::tuple<unsigned, unsigned> size) const
+{
+    const_cast<SView*>(this)->set_resolution(size);
+}
+
+void SView::set_refresh_rate(int rate) const
+{
+    const_cast<SView*>(this)->set_refresh_rate(rate);
+}
+
+void SView::set_mipmaps_enabled(bool enabled) const
+{
+    const_cast<SView*>(this)->set_mipmaps_enabled(enabled);
+}
+
+void SView::set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func)
+{
+    std::as_const(*this).set_func_javascript_console_log(std::move(func));
+}
 
 }  // namespace sorvane

@@ -48,6 +48,23 @@ std::string chromium_flags(bool gpu_disabled, bool sandboxed, bool as_root)
     return flags;
 }
 
+std::optional<std::string> chromium_flags_variable(const std::optional<std::string>& current,
+                                                   bool gpu_disabled, bool sandboxed, bool as_root)
+{
+    const std::string own = chromium_flags(gpu_disabled, sandboxed, false);
+    const bool root_needs_no_sandbox = sandboxed && as_root;
+    if (!own.empty())
+        return root_needs_no_sandbox ? own + "--no-sandbox " : own;
+    if (!root_needs_no_sandbox)
+        return std::nullopt;
+    const std::string host = current.value_or("");
+    if (host.find("--no-sandbox") != std::string::npos)
+        return std::nullopt;
+    if (host.empty() || host.back() == ' ')
+        return host + "--no-sandbox ";
+    return host + " --no-sandbox ";
+}
+
 std::string ffmpeg_logging_rules(const std::string& current)
 {
     std::string rules = current;

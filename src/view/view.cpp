@@ -1,6 +1,8 @@
 #include "view/view.h"
 
 #include "quick/scene_files.h"
+#include "runtime/carry.h"
+#include "view/device_limits.h"
 #include "runtime/runtime_state.h"
 
 #include <QCoreApplication>
@@ -197,6 +199,11 @@ bool View::load_module(const QString& module, const QString& name)
                       "render on a device of its own that the host cannot sample";
 
     m_render_control = new QQuickRenderControl(this);
+    // Whatever changes the scene (bindings, animations, page and video frames, hover and focus
+    // changes from input) asks the render control for a frame.
+    connect(m_render_control, &QQuickRenderControl::renderRequested, this, &View::mark_dirty);
+    connect(m_render_control, &QQuickRenderControl::sceneChanged, this, &View::mark_dirty);
+    m_dirty = true;
     m_window = new QQuickWindow(m_render_control);
     m_window->setColor(Qt::transparent);
 
@@ -267,6 +274,15 @@ bool View::load_module(const QString& module, const QString& name)
     if (!m_rhi)
         throw std::runtime_error("No QRhi");
 
+    // Refuse sizes the device cannot hold before the texture reaches the driver.
+    const QString too_large = check_texture_fits_device(
+        m_rhi, QSize(static_cast<int>(std::lround(root->width())), static_cast<int>(std::lround(root->height()))));
+    if (!too_large.isEmpty()) {
+        qWarning().noquote() << "load failed:" << too_large;
+        reset();
+        return false;
+    }
+
     build_render_target();
 
     for (int i = 0; i < 16; ++i)
@@ -311,6 +327,12 @@ void View::render_frame()
     if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
         return;
     m_last_frame_ns = now;
+    if (!m_dirty)
+        return;
+    // Cleared first: a change made while this frame is prepared (an animation's next step, a
+    // page frame arriving during sync) marks the view again for the next frame.
+    m_dirty = false;
+    ++m_frames_rendered;
 
     m_render_control->polishItems();
     m_render_control->beginFrame();
@@ -323,6 +345,13 @@ void View::render_frame()
         m_render_control->commandBuffer()->resourceUpdate(batch);
     }
     m_render_control->endFrame();
+}
+
+bool View::event(QEvent* event)
+{
+    if (carry::deliver_urgent(event))
+        return true;
+    return QObject::event(event);
 }
 
 bool View::is_rendering_blocked()

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "runtime/callback_slot.h"
+#include "runtime/live_objects.h"
 
 class QJSValue;
 class QQmlComponent;
@@ -30,7 +31,7 @@ namespace sorvane {
 // The Qt-side base of every view: one offscreen Qt Quick scene rendered through Qt's RHI on the
 // host's Vulkan device into a colour texture whose VkImage the host samples. Lives on the Qt
 // thread; the host reaches it through the SView facade.
-class View : public QObject {
+class View : public QObject, public live::Tracked {
     Q_OBJECT
 public:
     explicit View(QObject* parent = nullptr);
@@ -50,8 +51,17 @@ public:
     // Releases the scene, the pipeline and the texture; a new load builds them again.
     void reset();
 
-    // One frame, if the frame interval has passed since the last one.
+    // The frame step: renders one frame if the frame interval has passed since the last one
+    // and something changed since the last rendered frame (the scene asked for it, the view was
+    // just loaded, or a setting that affects the picture changed). A clean frame step renders
+    // nothing: the texture still holds the current picture.
     void render_frame();
+
+    // Marks the picture as changed: the next due frame step renders.
+    void mark_dirty() { m_dirty = true; }
+    bool is_dirty() const { return m_dirty; }
+    // Frames rendered since the view was created (load included).
+    std::uint64_t frames_rendered() const { return m_frames_rendered; }
 
     // Host configuration.
     void set_vulkan_instance(VkInstance instance);
@@ -60,7 +70,12 @@ public:
     QSizeF resolution() const { return m_resolution; }
     void set_refresh_rate(int rate);
     int refresh_rate() const;
-    void set_mipmaps_enabled(bool enabled) { m_mipmaps_enabled = enabled; }
+    void set_mipmaps_enabled(bool enabled)
+    {
+        if (enabled != m_mipmaps_enabled)
+            m_dirty = true;
+        m_mipmaps_enabled = enabled;
+    }
     int mips_count() const;
     std::uint64_t native_texture() const { return m_native_texture; }
     std::int64_t frame_interval_ms() const { return m_frame_interval_ms; }
@@ -89,6 +104,9 @@ public:
     Q_INVOKABLE void singleShot(int msec, const QJSValue& callback);
     Q_INVOKABLE void setBlockRendering(bool blocked);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void release_pipeline();
     void build_render_target();
@@ -114,6 +132,8 @@ private:
     std::uint32_t m_modifiers = 0;
     std::int64_t m_last_frame_ns = 0;
     std::int64_t m_frame_interval_ms = 16;
+    bool m_dirty = true;
+    std::uint64_t m_frames_rendered = 0;
     // Replaced, not re-created, when the host hands over a different instance.
     std::unique_ptr<QVulkanInstance> m_vulkan_instance;
 };

@@ -1,0 +1,28 @@
+import QtQuick
+
+// The still page with one element that moves all the time, as a HUD with a spinner has.
+Rectangle {
+    id: root
+    gradient: Gradient {
+        GradientStop { position: 0.0; color: "#20304a" }
+        GradientStop { position: 1.0; color: "#0a0f18" }
+    }
+    property color accent: "#e0a030"
+    Column {
+        anchors.centerIn: parent
+        spacing: 24
+        Repeater {
+            model: 6
+            Rectangle {
+                width: root.width / 3; height: 72; radius: 12
+                color: index === 0 ? root.accent : "#304060"
+                Text { anchors.centerIn: parent; text: "Menu entry " + index; color: "white"; font.pixelSize: 36 }
+            }
+        }
+    }
+    Rectangle {
+        width: 160; height: 160; radius: 24; x: 80; y: 80
+        color: "#40c0a0"
+        RotationAnimation on rotation { from: 0; to: 360; duration: 2000; loops: Animation.Infinite }
+    }
+}
