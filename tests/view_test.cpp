@@ -330,54 +330,6 @@ TEST_F(ViewTest, AFrameShowsTheSceneAndAPropertyChangeShowsInTheNext)
     EXPECT_NE(first, second);
 }
 
-// A still scene costs no frame; each kind of change shows in the first frame after it.
-TEST_F(ViewTest, AStillSceneRendersOnlyWhenSomethingChanged)
-{
-    TestView view;
-    view.set_resolution({512, 512});
-    ASSERT_TRUE(view.load("TestScenes", "Changes"));
-    auto frames = [&] { return view.inside([](View* v) { return v->frames_rendered(); }); };
-    const QRgb yellow = qRgba(255, 255, 0, 255), grey = qRgba(128, 128, 128, 255);
-
-    EXPECT_TRUE(near(view.frame().pixel(50, 50), grey));
-    const auto still = frames();
-    for (int i = 0; i < 5; ++i)
-        view.frame();
-    EXPECT_EQ(frames(), still) << "a still scene renders no frame";
-
-    view.mouse_move(50, 50);  // hover
-    EXPECT_TRUE(near(view.frame().pixel(50, 50), yellow));
-    EXPECT_EQ(frames(), still + 1);
-
-    view.key_event(Qt::Key_W, 0, "W");  // posted, yet in effect in the next frame
-    view.key_event(Qt::Key_W, 1, "W");
-    EXPECT_GT(count_pixels(view.frame(), QRect(0, 300, 200, 100), qRgba(255, 255, 255, 255)), 50);
-
-    view.inside([](View* v) { v->root_item()->setProperty("accent", QColor("#0000ff")); return 0; });
-    EXPECT_TRUE(near(view.frame().pixel(250, 50), qRgba(0, 0, 255, 255)));
-
-    view.set_mipmaps_enabled(true);  // a setting that changes the texture
-    const auto before_mips = frames();
-    view.frame();
-    EXPECT_EQ(frames(), before_mips + 1);
-
-    view.inside([](View* v) { v->root_item()->setProperty("animate", true); return 0; });
-    const QImage a = view.frame();
-    const auto animated_from = frames();
-    const QImage b = view.frame();
-    const QImage c = view.frame();
-    EXPECT_EQ(frames(), animated_from + 2) << "an animation renders every due frame";
-    EXPECT_TRUE(a != b && b != c);
-
-    view.inside([](View* v) { v->root_item()->setProperty("animate", false); return 0; });
-    view.frame();
-    view.frame();
-    const auto stopped = frames();
-    for (int i = 0; i < 3; ++i)
-        view.frame();
-    EXPECT_EQ(frames(), stopped);
-}
-
 TEST_F(ViewTest, TheFrameStepIsThrottled)
 {
     TestView view;

@@ -98,8 +98,7 @@ void SView::render() const
 {
     if (View::is_rendering_blocked())
         return;
-    // Ahead of queued notices and other views' posted work: the engine's frame waits here.
-    carry::urgent(m_view, [](View* v) { v->render_frame(); });
+    carry::blocking(m_view, [](View* v) { v->render_frame(); });
 }
 
 void SView::set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const

@@ -327,10 +327,8 @@ void View::render_frame()
     if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
         return;
     m_last_frame_ns = now;
-    if (!m_dirty)
-        return;
-    // Cleared first: a change made while this frame is prepared (an animation's next step, a
-    // page frame arriving during sync) marks the view again for the next frame.
+    // Whether the scene changed is tracked (m_dirty) but not yet used to skip frames: web pages
+    // deliver frames that do not all reach the render control as changes.
     m_dirty = false;
     ++m_frames_rendered;
 

@@ -1,5 +1,7 @@
 #include "web/web_view.h"
 
+#include <QQuickWindow>
+
 #include "runtime/runtime_state.h"
 
 #include <QFile>
@@ -99,6 +101,9 @@ void WebView::prepare_context(QQmlContext* context)
 
 void WebView::post_setup(QQmlEngine*, QObject* root)
 {
+    // Not every frame the page's compositor delivers reaches the render control as a scene
+    // change, so a web view still renders every due frame: each rendered frame marks the next.
+    connect(window(), &QQuickWindow::afterRendering, this, &View::mark_dirty);
     auto* channel = qobject_cast<QWebChannel*>(root->property("webChannel").value<QObject*>());
     if (!channel) {
         qWarning() << "the web scene has no web channel";

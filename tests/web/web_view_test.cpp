@@ -613,35 +613,3 @@ TEST_F(WebViewTest, ProfileOperationsChangeTheSharedProfile)
     view.set_otr(was_off_the_record);  // a facade without a view still reaches the profile
     EXPECT_EQ(std::get<0>(state()), was_off_the_record);
 }
-
-// A still page costs no frames; a page's own changes still show, and navigating with a script
-// posted right behind it always ends on the new page (it must never skip a frame the page sent).
-TEST_F(WebViewTest, AStillPageRendersNothingYetEveryPageFrameShows)
-{
-    site().put("/still-red.html", page("", "background: rgb(255, 0, 0)"));
-    site().put("/still-green.html", page("", "background: rgb(0, 255, 0)"));
-    TestWebView view;
-    view.set_url("res://app/still-red.html");
-    ASSERT_TRUE(view.load());
-    view.wait_for_pixel(100, 100, kRed);
-    auto frames = [&] { return view.inside([](sorvane::WebView* v) { return v->frames_rendered(); }); };
-    // The page may still settle for a moment after its first picture; then it is still.
-    std::this_thread::sleep_for(500ms);
-    view.frame();
-    view.frame();
-    const auto still = frames();
-    for (int i = 0; i < 10; ++i)
-        view.frame();
-    EXPECT_LE(frames(), still + 1) << "a still page renders (almost) no frames";
-
-    view.run_javascript("document.body.style.background = 'rgb(0, 0, 255)'");
-    EXPECT_TRUE(near(view.wait_for_pixel(100, 100, kBlue).pixel(100, 100), kBlue));
-
-    for (int round = 0; round < 6; ++round) {
-        const bool green = round % 2 == 0;
-        view.set_url(green ? "res://app/still-green.html" : "res://app/still-red.html");
-        view.run_javascript("console.log('posted right behind the navigation')");
-        const QRgb expected = green ? kGreen : kRed;
-        EXPECT_TRUE(near(view.wait_for_pixel(100, 100, expected).pixel(100, 100), expected)) << "round " << round;
-    }
-}
