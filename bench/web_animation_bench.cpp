@@ -2,13 +2,16 @@
 // calling render() at 60 Hz: how many distinct frames reach the texture per second, against the
 // page's own frame count. Every frame is read back and compared with the one before. When a
 // render() and its read-back take longer than 1/60 s the host's loop runs slower, as an engine's
-// would; the figures show both rates.
+// would; the figures show both rates. Then the same view shows a still page: a due render() of
+// it, against the raw blocking round trip to the Qt thread at the same pacing.
 //
 //   web_animation_bench [--seconds N] [--gpu]
 
 #include "web_bench_common.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMetaObject>
 
 #include <cstring>
 
@@ -36,6 +39,21 @@ function tick() {
 requestAnimationFrame(tick);
 console.log("ready: ");
 </script></body></html>)";
+
+const std::string kStillPage = R"(<!DOCTYPE html><html><head><style>
+html, body { margin: 0; background: #202830; color: white; font: 48px sans-serif; }
+</style></head><body><p>A menu page that does not move.</p><script>console.log("still: ");</script>
+</body></html>)";
+
+struct Spread {
+    double low, mid, high;
+};
+
+Spread spread(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {values.front(), values[values.size() / 2], values.back()};
+}
 
 }  // namespace
 
@@ -122,6 +140,43 @@ int main(int argc, char** argv)
         std::printf("  texture frames / page frames     %6.2f\n", texture_fps / page_fps);
         std::printf("  render() call                    median %.2f ms\n", median(render_ms));
         std::printf("  read-back of one frame (host)    median %.2f ms\n", median(read_back_ms));
+        std::fflush(stdout);
+
+        // The still page: once it has settled, a due render() has nothing to draw.
+        site.put("/still.html", kStillPage);
+        view.set_url("res://bench/still.html");
+        console.wait_for(view, "still: ");
+        for (int i = 0; i < 120; ++i) {
+            std::this_thread::sleep_for(17ms);
+            view.render();
+        }
+        QObject* qt = QCoreApplication::instance();
+        auto time_due = [](int n, const std::function<void()>& call) {
+            std::vector<double> us;
+            for (int i = 0; i < n; ++i) {
+                std::this_thread::sleep_for(17ms);  // every call is due at 60 Hz
+                const auto start = Clock::now();
+                call();
+                us.push_back(ms_between(start, Clock::now()) * 1000.0);
+            }
+            return median(us);
+        };
+        std::vector<double> still_us, raw_us, ratios;
+        for (int round = 0; round < 3; ++round) {
+            still_us.push_back(time_due(120, [&] { view.render(); }));
+            raw_us.push_back(time_due(120, [&] { QMetaObject::invokeMethod(qt, [] {}, Qt::BlockingQueuedConnection); }));
+            ratios.push_back(still_us.back() / raw_us.back());
+        }
+        const Spread s = spread(still_us), r = spread(raw_us), q = spread(ratios);
+        std::printf("still %ux%u page, due render() at 60 Hz, 3 rounds of 120 calls (median of each round)
+",
+                    kWidth, kHeight);
+        std::printf("  render() of the still page       %7.1f us  [%.1f .. %.1f]
+", s.mid, s.low, s.high);
+        std::printf("  raw blocking round trip          %7.1f us  [%.1f .. %.1f]
+", r.mid, r.low, r.high);
+        std::printf("  still render / raw round trip    %7.2f     [%.2f .. %.2f]  (target <= 1.2)\n", q.mid, q.low,
+                    q.high);
         std::fflush(stdout);
         view.destroy();
         S::destroy();

@@ -362,6 +362,57 @@ TEST_F(ViewTest, TheFrameStepIsThrottled)
     EXPECT_EQ(view.get_texture(), 0ul);
 }
 
+// A still scene is rendered once and then not again; each kind of change shows in the first
+// frame after it, and only the frames that have something to show are rendered.
+TEST_F(ViewTest, OnlyFramesWithAChangeAreRendered)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("TestScenes", "Changes"));
+    auto rendered = [&view] { return view.inside([](View* v) { return v->frames_rendered(); }); };
+    const QImage first = view.frame();
+    EXPECT_TRUE(near(first.pixel(50, 50), qRgba(64, 64, 64, 255)));
+    const auto still = rendered();
+    for (int i = 0; i < 5; ++i)
+        view.frame();
+    EXPECT_EQ(rendered(), still);
+
+    // Hover: the first frame after the move shows it.
+    view.mouse_move(50, 50);
+    EXPECT_TRUE(near(view.frame().pixel(50, 50), qRgba(255, 255, 255, 255)));
+    const auto hovered = rendered();
+    EXPECT_GT(hovered, still);
+    view.frame();
+    EXPECT_EQ(rendered(), hovered);
+
+    // A property set by the engine, then an animation: every frame while it runs.
+    view.inside([](View* v) { v->root_item()->setProperty("animating", true); return 0; });
+    int previous_x = -1;
+    for (int i = 0; i < 4; ++i) {
+        std::this_thread::sleep_for(40ms);
+        const QImage image = view.frame();
+        int x = -1;
+        for (int px = 0; px < image.width() && x < 0; ++px)
+            if (near(image.pixel(px, 525), qRgba(0, 255, 0, 255)))
+                x = px;
+        EXPECT_GT(x, previous_x) << "frame " << i;
+        previous_x = x;
+    }
+    EXPECT_GE(rendered(), hovered + 4);
+    view.inside([](View* v) { v->root_item()->setProperty("animating", false); return 0; });
+    view.frame();
+    const auto stopped = rendered();
+    view.frame();
+    view.frame();
+    EXPECT_EQ(rendered(), stopped);
+
+    // A setting that changes the picture renders one frame.
+    view.set_mipmaps_enabled(false);
+    view.frame();
+    EXPECT_EQ(rendered(), stopped + 1);
+    view.frame();
+    EXPECT_EQ(rendered(), stopped + 1);
+}
+
 TEST_F(ViewTest, SceneSizingAndRootRules)
 {
     TestView fixed;

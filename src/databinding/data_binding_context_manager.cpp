@@ -18,8 +18,7 @@ DataBindingContextManager::~DataBindingContextManager()
     QMutexLocker lock(&m_lock);
     for (DBAbstractContextObject* adapter : std::as_const(m_registry)) {
         if (m_channel)
-            if (m_channel)
-        m_channel->deregisterObject(adapter);
+            m_channel->deregisterObject(adapter);
         adapter->deleteLater();
     }
     m_registry.clear();

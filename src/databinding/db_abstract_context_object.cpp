@@ -27,21 +27,19 @@ DBAbstractContextObject::DBAbstractContextObject(AbstractContextObjectStd* objec
     : m_name(QString::fromStdString(object->name)),
       m_object(object),
       m_manager(manager),
-      m_channel(manager->channel())
+      m_channel(manager->channel()),
+      m_notices(this)
 {
     for (const auto& [key, descriptor] : object->methods) {
         auto* method = new DBMethodInfo(descriptor);
         if (descriptor->is_signal) {
             const QString signal = method->name_text();
-            // Called by the engine on any thread: copy, post, return.
+            // Called by the engine on any thread: copy, queue, return.
             descriptor->func_signal_emitted = [this, signal](const MethodInfoStd*, std::vector<ContainerStd> values,
                                                              std::vector<VariantTypeStd> types) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, signal, values = std::move(values), types = std::move(types)] {
-                        notify_signal_emitted(signal, values, types);
-                    },
-                    Qt::QueuedConnection);
+                m_notices.push([this, signal, values = std::move(values), types = std::move(types)] {
+                    notify_signal_emitted(signal, values, types);
+                });
             };
         }
         m_methods.append(method);
@@ -54,8 +52,7 @@ DBAbstractContextObject::DBAbstractContextObject(AbstractContextObjectStd* objec
         // Called by the engine on any thread. The value is read when the posted call runs.
         descriptor->func_valueChanged_updateWeb = [this, descriptor](const PropertyInfoStd* changed) {
             const PropertyInfoStd* which = changed ? changed : descriptor;
-            QMetaObject::invokeMethod(
-                this, [this, which] { notify_property_changed(which); }, Qt::QueuedConnection);
+            m_notices.push([this, which] { notify_property_changed(which); });
         };
         m_properties.append(property);
         if (m_channel)

@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include "databinding/notice_queue.h"
 #include "sorvane/db.h"
 
 class QWebChannel;
@@ -24,7 +25,8 @@ class DBPropertyInfo;
 //
 // Building it installs the engine-facing notifications: func_valueChanged_updateWeb in every
 // property and func_signal_emitted in every signal. Those two may be called from any thread;
-// they post to this object's thread and never block. Everything else runs on the Qt thread.
+// they queue the notice for this object's thread (in order, delivered a slice at a time, see
+// NoticeQueue) and never block. Everything else runs on the Qt thread.
 class DBAbstractContextObject : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY NOPSignal)
@@ -74,6 +76,7 @@ private:
     // The channel its members are published on; they leave it before they are deleted, because
     // the channel only notices a deletion by itself once a page has connected.
     QPointer<QWebChannel> m_channel;
+    NoticeQueue m_notices;
 };
 
 }  // namespace sorvane::db

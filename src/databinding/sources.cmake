@@ -10,6 +10,8 @@ target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/db_method_info.h
   ${CMAKE_CURRENT_LIST_DIR}/db_property_info.cpp
   ${CMAKE_CURRENT_LIST_DIR}/db_property_info.h
+  ${CMAKE_CURRENT_LIST_DIR}/notice_queue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/notice_queue.h
   ${CMAKE_CURRENT_LIST_DIR}/web_channel_binding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_channel_binding.h
   ${CMAKE_CURRENT_LIST_DIR}/webchannel_facade.cpp

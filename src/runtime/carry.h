@@ -6,7 +6,6 @@
 //   waited(target, work, fallback)  queue the work and wait for its result
 //   blocking(target, work, fallback) the same through Qt::BlockingQueuedConnection
 //   direct(target, work, fallback)  run the work on the caller's thread
-//   urgent(target, work)            like blocking, but queued ahead of normal posted work
 //
 // `work` is called on the target's thread with the target as its only argument. Every kind
 // returns `fallback` at once when the target is null. Beyond that:
@@ -289,71 +288,6 @@ void direct(T* target, F work, const std::source_location& where = std::source_l
         return;
     }
     detail::run_guarded_void(target, work, where);
-}
-
-// Work queued with high priority, ahead of the normal posted calls of every object (bridge
-// notices, posted input, other views' calls). Its target handles it in event() through
-// deliver_urgent(). Posted to the target itself, so a target deleted first drops it.
-class UrgentCall : public QEvent {
-public:
-    explicit UrgentCall(std::function<void()> work) : QEvent(type()), m_work(std::move(work)) {}
-    static QEvent::Type type()
-    {
-        static const auto t = static_cast<QEvent::Type>(QEvent::registerEventType());
-        return t;
-    }
-    void run() { m_work(); }
-
-private:
-    std::function<void()> m_work;
-};
-
-// For a target's event(): runs an UrgentCall and returns true; false for every other event.
-inline bool deliver_urgent(QEvent* event)
-{
-    if (event->type() != UrgentCall::type())
-        return false;
-    static_cast<UrgentCall*>(event)->run();
-    return true;
-}
-
-// Waits for work queued ahead of normal posted calls. Posted calls already queued for the same
-// target still run first (in their order), so input a host thread posted before this call is
-// in effect when the work runs.
-template <typename T, typename F>
-void urgent(T* target, F work, const std::source_location& where = std::source_location::current())
-    requires std::is_void_v<std::invoke_result_t<F&, T*>>
-{
-    if (!target)
-        return;
-    live::Access access(target);
-    if (!access) {
-        detail::warn_gone(where);
-        return;
-    }
-    if (QThread::currentThread() == target->thread()) {
-        access.release();
-        return detail::run_guarded_void(target, work, where);
-    }
-    if (!loop_running.load(std::memory_order_acquire)) {
-        detail::warn_failure(where, "the Qt event loop is not running");
-        return;
-    }
-    auto promise = std::make_shared<detail::Promise<void>>();
-    QFuture<void> future = promise->future();
-    // The event owns the work and with it the promise: dropped undelivered, it releases the
-    // caller through the promise's destructor.
-    QCoreApplication::postEvent(
-        target,
-        new UrgentCall([target, work = std::move(work), promise, where]() mutable {
-            QCoreApplication::sendPostedEvents(target, QEvent::MetaCall);
-            detail::run_guarded_void(target, work, where);
-            promise->finish();
-        }),
-        Qt::HighEventPriority);
-    promise.reset();
-    access.release();
-    future.waitForFinished();
 }
 
 }  // namespace sorvane::carry

@@ -326,9 +326,11 @@ void View::render_frame()
     const std::int64_t now = now_ns();
     if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
         return;
+    // A clean step leaves the clock alone: a change that comes later renders at the very next
+    // frame step instead of a whole interval after this one.
+    if (!m_dirty)
+        return;
     m_last_frame_ns = now;
-    // Whether the scene changed is tracked (m_dirty) but not yet used to skip frames: web pages
-    // deliver frames that do not all reach the render control as changes.
     m_dirty = false;
     ++m_frames_rendered;
 
@@ -343,13 +345,6 @@ void View::render_frame()
         m_render_control->commandBuffer()->resourceUpdate(batch);
     }
     m_render_control->endFrame();
-}
-
-bool View::event(QEvent* event)
-{
-    if (carry::deliver_urgent(event))
-        return true;
-    return QObject::event(event);
 }
 
 bool View::is_rendering_blocked()

@@ -104,9 +104,6 @@ public:
     Q_INVOKABLE void singleShot(int msec, const QJSValue& callback);
     Q_INVOKABLE void setBlockRendering(bool blocked);
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     void release_pipeline();
     void build_render_target();

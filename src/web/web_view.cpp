@@ -85,8 +85,22 @@ double WebView::translate_zoom_factor(int percent)
     return percent / 100.0;
 }
 
+qsizetype WebView::html_address_length(const QString& html)
+{
+    // The engine navigates to a data: address holding the page's UTF-8, percent-encoded.
+    static const QByteArray prefix = QByteArrayLiteral("data:text/html;charset=UTF-8,");
+    return prefix.size() + html.toUtf8().toPercentEncoding().size();
+}
+
 void WebView::load_html(const QString& html, const QString& base_url)
 {
+    const qsizetype length = html_address_length(html);
+    if (length > kMaxHtmlAddressLength)
+        qWarning().noquote() << QStringLiteral(
+            "load_html: the page is %1 bytes, %2 bytes as the data: address the web engine loads, "
+            "over its limit of %3 bytes (2 MB): it will not be shown; serve large pages through "
+            "the \"res\" scheme (set_url(\"res://...\") and the resource callback) instead")
+            .arg(html.toUtf8().size()).arg(length).arg(kMaxHtmlAddressLength);
     call_scene("load_html", QVariant(html), QVariant(base_url));
     QFile bridge(resource_path(kBridgeScript));
     if (!bridge.open(QIODevice::ReadOnly) || bridge.readAll().isEmpty())
@@ -101,9 +115,6 @@ void WebView::prepare_context(QQmlContext* context)
 
 void WebView::post_setup(QQmlEngine*, QObject* root)
 {
-    // Not every frame the page's compositor delivers reaches the render control as a scene
-    // change, so a web view still renders every due frame: each rendered frame marks the next.
-    connect(window(), &QQuickWindow::afterRendering, this, &View::mark_dirty);
     auto* channel = qobject_cast<QWebChannel*>(root->property("webChannel").value<QObject*>());
     if (!channel) {
         qWarning() << "the web scene has no web channel";

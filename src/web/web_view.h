@@ -84,7 +84,12 @@ public:
     bool can_go_back() { return call_scene("can_go_back").toBool(); }
     bool can_go_forward() { return call_scene("can_go_forward").toBool(); }
     void run_javascript(const QString& script) { call_scene("run_javascript", QVariant(script)); }
+    // Shows `html`; warns when it is too long for the web engine to show (it loads HTML as a
+    // data: address, and Chromium refuses addresses over kMaxHtmlAddressLength).
     void load_html(const QString& html, const QString& base_url);
+    static constexpr qsizetype kMaxHtmlAddressLength = 2 * 1024 * 1024;
+    // Length of the data: address the web engine makes of `html`.
+    static qsizetype html_address_length(const QString& html);
 
     // Percent to zoom factor: every multiple of 25 from 25 to 500 gives percent / 100, anything
     // else 2.0.

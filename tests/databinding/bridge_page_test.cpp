@@ -180,16 +180,45 @@ TEST_F(BridgePageTest, ObjectsComeAndGoInNameOrderAcrossTheSceneLifetime)
                    "https://bridge.test/");
     EXPECT_EQ(view.wait_for_message("ready"), " a,b,c");
 
-    // Published after the page connected: its channel cannot reach it; later notices still work.
-    view.webchannel_registerObject("late", object("late", {}, {}));
     view.webchannel_deregisterObject("a");
     EXPECT_EQ(view.wait_for_message("removed "), "a undefined");
     EXPECT_EQ(view.webchannel_getObject("a"), nullptr);
+
+    // Published after the page connected: adopted without a reload, members and all, while the
+    // objects the page already had keep their connections.
+    EngineLog engine;
+    auto late_object = [&](int hp) {
+        AbstractContextObjectStd* o = object("late", {property("hp", T::INT, ValueStd(hp))}, {method("go", {{"n", T::INT}})});
+        engine.hook(o);
+        return o;
+    };
+    view.webchannel_registerObject("late", late_object(7));
+    EXPECT_EQ(view.wait_for_message("registered "), "late");
+    view.run_javascript("godot.late.hp.on('changed', function (v) { say('late changed', v); });"
+                        "godot.late.go(3); say('late hp', godot.late.hp.value);");
+    EXPECT_EQ(view.wait_for_message("late hp "), "7");
+    ASSERT_TRUE(wait_until(view, [&] { return engine.entries().size() == 1; }));
+    EXPECT_EQ(engine.entries()[0].first, "go");
+    PropertyInfoStd* hp = view.webchannel_getObject("late")->properties.at("hp");
+    hp->value = ValueStd(8);
+    hp->func_valueChanged_updateWeb(hp);
+    EXPECT_EQ(view.wait_for_message("late changed "), "8");
     PropertyInfoStd* v = b->properties.at("v");
     v->value = ValueStd(2);
     v->func_valueChanged_updateWeb(v);
     EXPECT_EQ(view.wait_for_message("b changed "), "2");
-    EXPECT_FALSE(view.recorded->has_message("registered"));
+
+    // A late object goes like any other, and comes back afresh under the same name.
+    view.run_javascript("godot.objectRemoved('late', function (n) { say('late removed', typeof godot.late); });"
+                        "say('watching');");
+    view.wait_for_message("watching");
+    view.webchannel_deregisterObject("late");
+    EXPECT_EQ(view.wait_for_message("late removed "), "undefined");
+    view.run_javascript("godot.objectRegistered('late', function () { say('late again', godot.late.hp.value); });"
+                        "say('listening');");
+    view.wait_for_message("listening");
+    view.webchannel_registerObject("late", late_object(11));
+    EXPECT_EQ(view.wait_for_message("late again "), "11");
 
     // A new page connects afresh and sees it.
     view.reload();

@@ -221,6 +221,55 @@ TEST_F(WebViewTest, APageShowsItsColoursOverTheBackgroundColour)
     EXPECT_TRUE(near(image.pixel(50, 50), kBlue));
 }
 
+// A page that stops changing stops costing frames; every change its script makes still shows.
+TEST_F(WebViewTest, AStillPageIsNotRenderedAgainAndEachChangeShows)
+{
+    TestWebView view;
+    view.set_zoom_factor(100);
+    ASSERT_TRUE(view.load());
+    auto rendered = [&view] { return view.inside([](WebView* v) { return v->frames_rendered(); }); };
+    view.load_html(page("<div id='b' style='width: 100px; height: 100px; background: rgb(0, 0, 255)'></div>"),
+                   "res://app/");
+    view.wait_for_pixel(50, 50, kBlue);
+    // The page settles (its last frames may still come in); then no frame is rendered at all.
+    auto settled = rendered();
+    for (int quiet = 0; quiet < 20;) {
+        view.frame();
+        const auto now = rendered();
+        quiet = now == settled ? quiet + 1 : 0;
+        settled = now;
+    }
+    for (int i = 0; i < 20; ++i)
+        view.frame();
+    EXPECT_EQ(rendered(), settled);
+
+    for (const QRgb colour : {kGreen, kRed, kBlue, kGreen}) {
+        view.run_javascript("document.getElementById('b').style.background = 'rgb(" + std::to_string(qRed(colour)) +
+                            "," + std::to_string(qGreen(colour)) + "," + std::to_string(qBlue(colour)) + ")';");
+        EXPECT_TRUE(near(view.wait_for_pixel(50, 50, colour).pixel(50, 50), colour));
+    }
+    EXPECT_GT(rendered(), settled);
+}
+
+// Navigating and at once running a script, without a frame in between, over and over: the
+// texture always comes to show the page that loaded.
+TEST_F(WebViewTest, NavigatingThenRunningAScriptAtOnceAlwaysShowsTheNewPage)
+{
+    site().put("/seq-red.html", page("<script>console.log('shown red')</script>"));
+    site().put("/seq-green.html", page("<script>console.log('shown green')</script>", "background: rgb(0, 255, 0)"));
+    TestWebView view;
+    ASSERT_TRUE(view.load());
+    for (int run = 0; run < 10; ++run) {
+        const bool red = run % 2 == 0;
+        const std::string url = red ? "res://app/seq-red.html" : "res://app/seq-green.html";
+        view.set_url(url);
+        view.run_javascript("console.log('ran " + std::to_string(run) + "')");
+        EXPECT_EQ(view.wait_for_load(url).status, 2) << "run " << run;
+        const QRgb colour = red ? kRed : kGreen;
+        EXPECT_TRUE(near(view.wait_for_pixel(200, 200, colour).pixel(200, 200), colour)) << "run " << run;
+    }
+}
+
 TEST_F(WebViewTest, ScriptsAndScrollBarsAreSwitchedPerView)
 {
     // A page taller than the view, whose script turns it green.
@@ -299,6 +348,45 @@ TEST_F(WebViewTest, LoadingChangesForASuccessfulAndAFailingLoad)
     EXPECT_NE(failed.code, 0);
     EXPECT_FALSE(failed.text.empty());
     EXPECT_EQ(view.recorded->loading().back().status, 3);
+}
+
+// An address set while the scene's first blank page is still loading, over and over: every page
+// that shows reaches the loading callback, started and succeeded.
+TEST_F(WebViewTest, AnAddressSetRightAfterLoadReachesTheLoadingCallback)
+{
+    site().put("/early.html", page(""));
+    for (int run = 0; run < 5; ++run) {
+        TestWebView view;
+        ASSERT_TRUE(view.load());
+        view.set_url("res://app/early.html");
+        EXPECT_EQ(view.wait_for_load("res://app/early.html").status, 2) << "run " << run;
+        std::vector<int> statuses;
+        for (const Loading& l : view.recorded->loading())
+            if (l.url == "res://app/early.html")
+                statuses.push_back(l.status);
+        EXPECT_EQ(statuses, (std::vector<int>{0, 2})) << "run " << run;
+        view.destroy();
+    }
+}
+
+// HTML the engine cannot show (over its 2 MB address limit) is refused with a warning that says
+// what to do instead; HTML just under the limit shows.
+TEST_F(WebViewTest, HtmlTooLongForTheEngineWarnsAndNamesTheResScheme)
+{
+    TestWebView view;
+    ASSERT_TRUE(view.load());
+    const std::string filler(600 * 1024, ' ');  // one byte each, "%20" in the address
+    size_t mark = Warnings::mark();
+    view.load_html("<html><body>" + filler + "<script>console.log('fits')</script></body></html>", "");
+    EXPECT_EQ(view.wait_for_message("fits"), "");
+    EXPECT_TRUE(Warnings::since(mark).empty());
+
+    mark = Warnings::mark();
+    view.load_html(std::string(2 * 1024 * 1024, 'x'), "");
+    const std::vector<std::string> warnings = Warnings::since(mark);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("limit of 2097152 bytes"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("\"res\" scheme"), std::string::npos) << warnings[0];
 }
 
 TEST_F(WebViewTest, ZoomPercentagesTranslateByTheTableAndThePageIsLaidOutAtTheZoom)

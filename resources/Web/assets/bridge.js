@@ -167,6 +167,35 @@ class Godot {
         return true;
     }
 
+    // Asks the channel for every published object (its "init" message, answered with the
+    // descriptions of all objects, late ones included) and creates the channel's client object
+    // for each one the page does not know yet; objects it knows keep their connections.
+    function adopt_late_objects(done) {
+        var channel = ___godot_channel;
+        channel.exec({ type: QWebChannelMessageTypes.init }, function (data) {
+            var adopted = [];
+            for (var name in data) {
+                if (has_own(data, name) && !has_own(channel.objects, name)) {
+                    new QObject(name, data[name], channel);
+                    adopted.push(name);
+                }
+            }
+            for (var i = 0; i < adopted.length; ++i)
+                channel.objects[adopted[i]].unwrapProperties();
+            done();
+        });
+    }
+
+    // Drops the channel's client objects of a removed object and its members, so that an object
+    // published again under the same name is adopted afresh.
+    function forget(name) {
+        var objects = ___godot_channel.objects;
+        for (var key in objects) {
+            if (has_own(objects, key) && (key === name || key.indexOf(name + ".") === 0))
+                delete objects[key];
+        }
+    }
+
     function wrapper(object) {
         if (!has_own(godot, object))
             throw "no such object name " + object;
@@ -185,14 +214,23 @@ class Godot {
                 member.___propChanged(value);
         });
         manager.objectRegistered.connect(function (name) {
-            // An object published after the page connected is not on the page's channel: it
-            // cannot be wrapped, and the page is not told about it.
-            if (wrap(name))
+            if (has_own(godot, name))
+                return;
+            if (wrap(name)) {
                 godot.objectRegistered(name);
+                return;
+            }
+            // Published after the page connected: the channel sends late objects to no client,
+            // so ask it for its objects again and adopt the new ones.
+            adopt_late_objects(function () {
+                if (!has_own(godot, name) && wrap(name))
+                    godot.objectRegistered(name);
+            });
         });
         manager.objectdeRegistered.connect(function (name) {
             if (has_own(godot, name))
                 delete godot[name];
+            forget(name);
             godot.objectRemoved(name);
         });
     }

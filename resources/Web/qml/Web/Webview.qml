@@ -1,9 +1,9 @@
 // The web view's scene: one page that fills the view, on the shared web profile.
 //
-// Everything the page shows comes from the view ("ctx"): its address, zoom, background colour,
-// muted state and every web setting, followed live. The view drives the page through the root's
-// functions and hears from it through ctx.onLoadingChanged, ctx.navigation_handler and the
-// root's javaScriptConsoleMessage signal.
+// Everything the page shows comes from the view ("ctx"): its address (through followUrl()), zoom,
+// background colour, muted state and every web setting, followed live. The view drives the page
+// through the root's functions and hears from it through ctx.onLoadingChanged,
+// ctx.navigation_handler and the root's javaScriptConsoleMessage signal.
 //
 // Loading changes reach ctx.onLoadingChanged(status, url, errorDomain, errorString, errorCode)
 // as the web engine reports them: status is the WebEngineLoadingInfo status value (0 started,
@@ -32,7 +32,7 @@ Item {
     function reload_and_bypass_cache() { page.reloadAndBypassCache() }
     function back_or_forward(offset) { page.goBackOrForward(offset) }
     function run_javascript(script) { page.runJavaScript(script) }
-    function load_html(html, baseUrl) { page.loadHtml(html, baseUrl) }
+    function load_html(html, baseUrl) { navigate(() => page.loadHtml(html, baseUrl)) }
     function can_go_back() { return page.canGoBack }
     function can_go_forward() { return page.canGoForward }
 
@@ -65,6 +65,53 @@ Item {
         id: channel
     }
 
+    // A navigation asked for while a blank page is still loading waits until that load is done:
+    // the engine reports neither the start nor the end of a load that begins while another is
+    // under way and ends after it, and the host would never hear of the page it asked for.
+    property bool blankLoading: false
+    property var waitingNavigation: null
+
+    function navigate(go) {
+        if (blankLoading)
+            waitingNavigation = go
+        else
+            go()
+    }
+
+    function followUrl() {
+        navigate(() => {
+            blankLoading = ctx.url === "about:blank"
+            if (blankLoading)
+                blankTimeout.restart()
+            page.url = ctx.url
+        })
+    }
+
+    function blankLoadDone() {
+        if (!blankLoading)
+            return
+        blankLoading = false
+        blankTimeout.stop()
+        const go = waitingNavigation
+        waitingNavigation = null
+        if (go)
+            go()
+    }
+
+    // A blank page that never reports its end holds nothing up for long.
+    Timer {
+        id: blankTimeout
+        interval: 2000
+        onTriggered: root.blankLoadDone()
+    }
+
+    Connections {
+        target: ctx
+        function onUrlChanged() { root.followUrl() }
+    }
+
+    Component.onCompleted: followUrl()
+
     WebEngineView {
         id: page
         anchors.fill: parent
@@ -80,7 +127,6 @@ Item {
             runOnSubframes: true
         }))
 
-        url: ctx.url
         zoomFactor: ctx.zoom_factor
         backgroundColor: ctx.backgroundColor
         audioMuted: ctx.audio_muted
@@ -123,11 +169,15 @@ Item {
         onJavaScriptConsoleMessage: (level, message, lineNumber, sourceID) =>
             root.javaScriptConsoleMessage(level, message, lineNumber, sourceID)
 
-        onLoadingChanged: loadingInfo => ctx.onLoadingChanged(
-            loadingInfo.status, loadingInfo.url.toString(),
-            root.nameOf(root.errorDomainNames, loadingInfo.errorDomain),
-            loadingInfo.status === WebEngineLoadingInfo.LoadFailedStatus ? loadingInfo.errorString : "",
-            loadingInfo.errorCode)
+        onLoadingChanged: loadingInfo => {
+            ctx.onLoadingChanged(
+                loadingInfo.status, loadingInfo.url.toString(),
+                root.nameOf(root.errorDomainNames, loadingInfo.errorDomain),
+                loadingInfo.status === WebEngineLoadingInfo.LoadFailedStatus ? loadingInfo.errorString : "",
+                loadingInfo.errorCode)
+            if (loadingInfo.status !== WebEngineLoadingInfo.LoadStartedStatus)
+                root.blankLoadDone()
+        }
 
         onNavigationRequested: request => {
             if (ctx.navigation_handler(request.url.toString(),
