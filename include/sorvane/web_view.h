@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "sorvane/db.h"
 #include "sorvane/view.h"
@@ -132,6 +133,61 @@ public:
     // "LinkClickedNavigation", "TypedNavigation", "RedirectNavigation"); false refuses it.
     // Without a handler every navigation proceeds.
     void set_func_navigation_handler(std::function<bool(std::string, std::string)> func) const;
+
+    // The page's renderer process ended: the web engine's termination status (0 normal, 1
+    // abnormal, 2 crashed, 3 killed; a renderer out of memory crashes or is killed) and the
+    // process's exit code. Whether or not a callback is set, the view then reloads its page once
+    // by itself, with a warning. A renderer that ends again within 30 s of such a reload is
+    // reported (callback and warning) and not reloaded, so a page that always crashes does not
+    // loop: it stays away until the host calls reload() or set_url().
+    void set_func_render_process_terminated(std::function<void(int status, int exit_code)> func) const;
+
+    // The page asks for a new window (window.open(), a link with target="_blank", ...): the
+    // address, and the web engine's name of where it wants it: "InNewTab", "InNewBackgroundTab",
+    // "InNewWindow" or "InNewDialog" (a pop-up window). True: the host takes it over (for
+    // example by opening the address in another view) and this view does nothing more. False,
+    // or no callback: the address opens in this view, as a navigation that the navigation
+    // handler is asked about like any other.
+    void set_func_new_window_requested(std::function<bool(std::string url, std::string disposition)> func) const;
+
+    // The page asks for a permission: its origin ("https://example.com", without a path) and
+    // one of the names "clipboard-read-write", "camera", "microphone", "camera-and-microphone",
+    // "screen-capture", "screen-capture-with-audio", "notifications", "geolocation",
+    // "pointer-lock" and "local-fonts". True grants that one request, false denies it; nothing
+    // is remembered, so the callback is asked at every request. Without a callback every
+    // request is denied at once. Notes on what the web engine does around it:
+    // - Clipboard: with both javascript_can_access_clipboard and javascript_can_paste on, the
+    //   page reads and writes the clipboard without asking. Otherwise it asks, and it asks the
+    //   one permission "clipboard-read-write" for reading and for writing alike: granting it
+    //   lets that request read the clipboard even when it was meant to write.
+    // - Screen capture (only with screen_capture_enabled on): granting it gives the page the
+    //   whole primary screen.
+    // - Camera and microphone: on a machine without such a device the page is told so and no
+    //   permission is asked.
+    void set_func_permission_requested(std::function<bool(std::string origin, std::string permission)> func) const;
+
+    // The page opens a file chooser (an <input type="file"> the player clicked, or the file
+    // system access API): the mode (0 open one file, 1 open several, 2 a folder, 3 save) and the
+    // types the page accepts, as it wrote them (MIME types such as "image/png" or "image/*",
+    // and file name endings such as ".txt"; empty when it accepts anything). Answer absolute
+    // paths of the files chosen, empty to cancel; relative paths are left out with a warning.
+    // Without a callback every chooser is cancelled at once.
+    void set_func_file_dialog_requested(
+        std::function<std::vector<std::string>(int mode, std::vector<std::string> accepted_types)> func) const;
+
+    // The page starts a download (a link with the download attribute, or a response the web
+    // engine cannot show): its address, the file name the server or page suggests and its MIME
+    // type. Answer the absolute path to save it to (a file there is replaced; missing folders
+    // are created), or an empty text to refuse it. While it runs, the data goes to that path
+    // followed by ".download", which is renamed to the path when it completes and removed when
+    // it fails. Without a callback, or for a relative path, the download is refused (with a
+    // warning): nothing is written anywhere the host did not name. Destroying the view cancels
+    // its downloads still running.
+    void set_func_download_requested(
+        std::function<std::string(std::string url, std::string suggested_name, std::string mime_type)> func) const;
+    // A download the host accepted has ended: its path, and whether it completed (false when it
+    // failed or was cancelled).
+    void set_func_download_finished(std::function<void(std::string path, bool ok)> func) const;
 
     // Engine objects in the page (data binding). The page reaches a registered object as
     // godot.<name>: it reads and writes its properties, calls its methods and listens to its

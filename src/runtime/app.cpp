@@ -159,6 +159,9 @@ void S::_create_app()
     profile->setSpellCheckEnabled(false);
     profile->setStorageName("Default");
     profile->setPersistentCookiesPolicy(QQuickWebEngineProfile::ForcePersistentCookies);
+    // Every permission request reaches the view's host callback; none is answered from an
+    // earlier decision kept by the web engine.
+    profile->setPersistentPermissionsPolicy(QQuickWebEngineProfile::PersistentPermissionsPolicy::AskEveryTime);
     state.default_profile = profile;
 
     state.scheme_handler = new GodotSchemeHandler();

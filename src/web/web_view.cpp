@@ -3,6 +3,7 @@
 #include <QQuickWindow>
 
 #include "runtime/runtime_state.h"
+#include "web/downloads.h"
 
 #include <QFile>
 #include <QQmlContext>
@@ -42,6 +43,12 @@ WebView::WebView(QObject* parent) : View(parent), m_idx(s_next_idx++) {}
 
 WebView::~WebView()
 {
+    // Downloads still running have no one left to report to.
+    for (const QPointer<QQuickWebEngineDownloadRequest>& download : std::as_const(m_downloads))
+        if (download) {
+            download->disconnect(this);
+            download->cancel();
+        }
     m_navigation_handler.set({});
     m_loading_changed.set({});
 }
@@ -51,6 +58,7 @@ bool WebView::load()
     if (!runtime().default_profile)
         throw std::runtime_error("Failed to set web profile");
     m_profile = runtime().default_profile;
+    route_downloads(m_profile);
     return load_module(QStringLiteral("Web"), QStringLiteral("Webview"));
 }
 

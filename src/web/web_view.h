@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QWebEnginePermission>
+#include <QtWebEngineQuick/QQuickWebEngineDownloadRequest>
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "sorvane/web_view.h"
 
@@ -105,6 +112,24 @@ public:
                       int error_code)>
         m_loading_changed;
 
+    CallbackSlot<void(int status, int exit_code)> m_render_process_terminated;
+    CallbackSlot<bool(std::string url, std::string disposition)> m_new_window_requested;
+    CallbackSlot<bool(std::string origin, std::string permission)> m_permission_requested;
+    CallbackSlot<std::vector<std::string>(int mode, std::vector<std::string> accepted_types)>
+        m_file_dialog_requested;
+    CallbackSlot<std::string(std::string url, std::string suggested_name, std::string mime_type)>
+        m_download_requested;
+    CallbackSlot<void(std::string path, bool ok)> m_download_finished;
+
+    // A renderer that ends again this soon after the view reloaded its page is not reloaded.
+    std::chrono::milliseconds m_crash_retry_window{30000};
+    // Stable names of the web engine's permission types, as the host sees them; empty for a
+    // type the library does not know.
+    static QString permission_name(QWebEnginePermission::PermissionType type);
+
+    // Offers a download that this view's page started to the host (downloads.cpp routes them).
+    void offer_download(QQuickWebEngineDownloadRequest* download);
+
     // Engine objects for the page: pending until the scene exists, then on its web channel.
     db::WebChannelBinding m_data_binding;
 
@@ -114,6 +139,15 @@ public:
                                       const QString& errorString, int errorCode);
     // The scripts the scene injects into every page at document creation, in order.
     Q_INVOKABLE QStringList page_scripts() const;
+    // The page's renderer process ended (status: RenderProcessTerminationStatus).
+    Q_INVOKABLE void onRenderProcessTerminated(int terminationStatus, int exitCode);
+    // Whether the host takes over a new window request (destination: the request's
+    // DestinationType); false tells the scene to open the address itself.
+    Q_INVOKABLE bool new_window_requested(const QString& url, int destination);
+    // Answers a permission request at once: grants or denies it.
+    Q_INVOKABLE void onPermissionRequested(const QWebEnginePermission& permission);
+    // The files the host chose for a file chooser (mode: the request's FileMode); empty cancels.
+    Q_INVOKABLE QStringList file_dialog_requested(int mode, const QStringList& acceptedMimeTypes);
 
 signals:
     void urlChanged(QString url);
@@ -131,6 +165,11 @@ private:
     void setup_data_binding(QObject* root);
 
     static int s_next_idx;
+
+    // When the view last reloaded its page after its renderer ended.
+    QElapsedTimer m_since_crash_reload;
+    // Downloads accepted for this view and not yet finished; cancelled with the view.
+    QList<QPointer<QQuickWebEngineDownloadRequest>> m_downloads;
 
     int m_idx;
     QQuickWebEngineProfile* m_profile = nullptr;

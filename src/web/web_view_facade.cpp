@@ -206,6 +206,38 @@ void SWebView::set_func_navigation_handler(std::function<bool(std::string, std::
     carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_navigation_handler.set(func); });
 }
 
+void SWebView::set_func_render_process_terminated(std::function<void(int, int)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_render_process_terminated.set(func); });
+}
+
+void SWebView::set_func_new_window_requested(std::function<bool(std::string, std::string)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_new_window_requested.set(func); });
+}
+
+void SWebView::set_func_permission_requested(std::function<bool(std::string, std::string)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_permission_requested.set(func); });
+}
+
+void SWebView::set_func_file_dialog_requested(
+    std::function<std::vector<std::string>(int, std::vector<std::string>)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_file_dialog_requested.set(func); });
+}
+
+void SWebView::set_func_download_requested(
+    std::function<std::string(std::string, std::string, std::string)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_download_requested.set(func); });
+}
+
+void SWebView::set_func_download_finished(std::function<void(std::string, bool)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_download_finished.set(func); });
+}
+
 #define SORVANE_DEFINE_WEB_SETTING(kind, property, getter, setter, initial, qualifier)                \
     SORVANE_WEB_SETTING_RESULT_##kind SWebView::getter() qualifier                                      \
     {                                                                                                  \

@@ -126,6 +126,13 @@ public:
     bool get_disable_gpu();
     void set_func_loading_changed(std::function<void(int, std::string, std::string, std::string, int)>) const;
     void set_func_navigation_handler(std::function<bool(std::string, std::string)>) const;
+    void set_func_render_process_terminated(std::function<void(int, int)>) const;
+    void set_func_new_window_requested(std::function<bool(std::string, std::string)>) const;
+    void set_func_permission_requested(std::function<bool(std::string, std::string)>) const;
+    void set_func_file_dialog_requested(
+        std::function<std::vector<std::string>(int, std::vector<std::string>)>) const;
+    void set_func_download_requested(std::function<std::string(std::string, std::string, std::string)>) const;
+    void set_func_download_finished(std::function<void(std::string, bool)>) const;
     bool webchannel_registerObject(const std::string& name, db::AbstractContextObjectStd* object);
     bool webchannel_deregisterObject(const std::string& name);
     db::AbstractContextObjectStd* webchannel_getObject(const std::string& name);
@@ -428,6 +435,9 @@ int main(int argc, char**)
     WEB(set_storage_path) WEB(set_cookie) WEB(set_disable_gpu) WEB(get_disable_gpu)
     WEB(set_func_loading_changed) WEB(set_func_navigation_handler) WEB(webchannel_registerObject)
     WEB(webchannel_deregisterObject) WEB(webchannel_getObject)
+    WEB(set_func_render_process_terminated) WEB(set_func_new_window_requested)
+    WEB(set_func_permission_requested) WEB(set_func_file_dialog_requested)
+    WEB(set_func_download_requested) WEB(set_func_download_finished)
 #define WEB_SETTING(getter, setter) WEB(getter) WEB(setter)
     WEB_SETTING(get_accelerated2d_canvas_enabled, set_accelerated2d_canvas_enabled)
     WEB_SETTING(get_allow_geolocation_on_insecure_origins, set_allow_geolocation_on_insecure_origins)

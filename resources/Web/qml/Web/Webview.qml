@@ -14,6 +14,10 @@
 // its error page even for a successful load).
 // A navigation request asks ctx.navigation_handler(url, type) with the request's address and the
 // name of its NavigationType value ("LinkClickedNavigation", "TypedNavigation", ...).
+// The page's other requests go to ctx as well: the end of its renderer process
+// (ctx.onRenderProcessTerminated), new windows (ctx.new_window_requested), permissions
+// (ctx.onPermissionRequested) and file choosers (ctx.file_dialog_requested), each answered before
+// the handler returns. Downloads reach the view through the shared profile.
 import QtQuick
 import QtWebChannel
 import QtWebEngine
@@ -177,6 +181,29 @@ Item {
                 loadingInfo.errorCode)
             if (loadingInfo.status !== WebEngineLoadingInfo.LoadStartedStatus)
                 root.blankLoadDone()
+        }
+
+        // The renderer process of the page ended; the view decides about reloading.
+        onRenderProcessTerminated: (terminationStatus, exitCode) =>
+            ctx.onRenderProcessTerminated(terminationStatus, exitCode)
+
+        // A page that the host does not take over opens here, asking the navigation handler.
+        onNewWindowRequested: request => {
+            if (!ctx.new_window_requested(request.requestedUrl.toString(), request.destination))
+                page.url = request.requestedUrl
+        }
+
+        onPermissionRequested: permission => ctx.onPermissionRequested(permission)
+
+        // Answered at once: the files the host chose, or a cancel. The engine's own dialog never
+        // opens.
+        onFileDialogRequested: request => {
+            request.accepted = true
+            const files = ctx.file_dialog_requested(request.mode, request.acceptedMimeTypes)
+            if (files.length > 0)
+                request.dialogAccept(files)
+            else
+                request.dialogReject()
         }
 
         onNavigationRequested: request => {
