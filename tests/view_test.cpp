@@ -490,6 +490,62 @@ TEST_F(ViewTest, ClicksAndTypedTextReachTheScene)
               white_before + 500);
 }
 
+// Text composed through an input method reaches the focused text field: the composition is
+// shown without being the field's text yet, the committed text becomes its text, and the text
+// cursor is reported where the field is, in scene pixels.
+TEST_F(ViewTest, InputMethodTextReachesTheFocusedTextField)
+{
+    TestView view;
+    ASSERT_TRUE(view.load("TestScenes", "Interactive"));
+    auto field = [&view](const char* property) {
+        return view.inside([property](View* v) {
+            return v->root_item()->findChild<QObject*>("input")->property(property).toString();
+        });
+    };
+    const QRect band(0, 600, 1000, 200);
+    const QImage empty = view.frame();
+    const auto [x0, y0, w0, h0] = view.get_ime_rect();
+    EXPECT_TRUE(band.contains(QRect(x0, y0, std::max(w0, 1), h0))) << x0 << "," << y0 << " " << w0 << "x" << h0;
+    EXPECT_GT(h0, 60);  // the field's font is 120 pixels high
+
+    view.ime_event("にほん", 3, "");
+    EXPECT_EQ(field("preeditText"), QString::fromUtf8("にほん"));
+    EXPECT_EQ(field("text"), "");
+    EXPECT_GT(count_pixels(view.frame(), band, qRgba(255, 255, 255, 255)),
+              count_pixels(empty, band, qRgba(255, 255, 255, 255)) + 500);
+    const int x_composing = std::get<0>(view.get_ime_rect());
+    EXPECT_GT(x_composing, x0 + 100);  // the cursor at the end of three wide characters
+    view.ime_event("にほん", 0, "");
+    EXPECT_LT(std::get<0>(view.get_ime_rect()), x_composing);
+
+    // A commit replaces the composition; a commit with a composition keeps composing after it.
+    view.ime_event("", 0, "日本");
+    EXPECT_EQ(field("text"), QString::fromUtf8("日本"));
+    EXPECT_EQ(field("preeditText"), "");
+    view.ime_event("ご", 1, "語");
+    EXPECT_EQ(field("text"), QString::fromUtf8("日本語"));
+    EXPECT_EQ(field("preeditText"), QString::fromUtf8("ご"));
+    view.ime_event("", 0, "");
+    EXPECT_EQ(field("text"), QString::fromUtf8("日本語"));
+    EXPECT_EQ(field("preeditText"), "");
+    // Characters outside the basic plane count as one, and keys still type after composing.
+    view.ime_event("𠀋x", 1, "");
+    EXPECT_EQ(field("preeditText"), QString::fromUtf8("𠀋x"));
+    view.ime_event("", 0, "𠀋");
+    view.key_event(Qt::Key_A, 0, "a");
+    view.key_event(Qt::Key_A, 1, "a");
+    EXPECT_EQ(field("text"), QString::fromUtf8("日本語𠀋a"));
+
+    // Nothing that takes text has focus: no rectangle, and a composition goes nowhere.
+    TestView colours;
+    ASSERT_TRUE(colours.load("TestScenes", "Colors"));
+    EXPECT_EQ(colours.get_ime_rect(), std::make_tuple(0, 0, 0, 0));
+    colours.ime_event("x", 1, "y");
+    colours.destroy();
+    EXPECT_EQ(colours.get_ime_rect(), std::make_tuple(0, 0, 0, 0));
+    colours.ime_event("x", 1, "y");
+}
+
 TEST_F(ViewTest, InputEventsCarryTheViewsButtonAndModifierState)
 {
     TestView view;

@@ -97,6 +97,19 @@ public:
     // "Ctrl+", "Shift+", "Alt+" or "Meta+" prefix that sets the modifier.
     void key_event(unsigned key, unsigned short state, const std::string& text) const;
 
+    // Text typed through an input method (IME), for the focused item: a QML text field or the
+    // focused editable element of a web page. `preedit` is the text being composed, shown
+    // underlined with the cursor at character `cursor` (counted in Unicode characters; a
+    // negative value shows none); `commit` is text the input method has finished: it replaces
+    // the composition so far and is inserted, and `preedit` then becomes the new composition.
+    // An empty preedit ends the composition; with an empty commit too, what was being
+    // composed is dropped. Posted, in order with key_event.
+    void ime_event(std::string preedit, int cursor, std::string commit) const;
+    // Where the focused item's text cursor is, in scene pixels, for placing the input method's
+    // own window: (x, y, width, height). (0, 0, 0, 0) when the focused item takes no text (or
+    // nothing has focus).
+    std::tuple<int, int, int, int> get_ime_rect() const;
+
     // Sets the one callback that answers the "res" addresses of every web view; works on any
     // facade, even one without a view. It runs on the Qt thread with the address's path (always
     // beginning with "/"); it stores the byte count in `size` and returns a pointer to the bytes,

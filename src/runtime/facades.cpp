@@ -133,6 +133,20 @@ void SView::key_event(unsigned key, unsigned short state, const std::string& tex
     });
 }
 
+void SView::ime_event(std::string preedit, int cursor, std::string commit) const
+{
+    carry::posted(m_view, [preedit = QString::fromStdString(preedit), cursor,
+                           commit = QString::fromStdString(commit)](View* v) { v->ime_event(preedit, cursor, commit); });
+}
+
+std::tuple<int, int, int, int> SView::get_ime_rect() const
+{
+    return carry::waited(m_view, [](View* v) {
+        const QRect rect = v->ime_rect();
+        return std::tuple<int, int, int, int>(rect.x(), rect.y(), rect.width(), rect.height());
+    });
+}
+
 bool SQuickView::load(std::string module, std::string name) const
 {
     return carry::blocking(m_view, [module = std::move(module), name = std::move(name)](View* v) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QEvent>
 #include <QPointF>
+#include <QRect>
 #include <QSizeF>
 #include <QVulkanInstance>
 #include <QtQuick/QQuickGraphicsDevice>
@@ -88,6 +89,11 @@ public:
     void mouse_click(unsigned short button, unsigned short state, QPointF position);
     void mouse_wheel(QPointF position, int angle_delta_y);
     void key_event(unsigned key, unsigned short state, const QString& text);
+    // Input-method composition for the focused item: the text being composed with the cursor
+    // at character `cursor` (negative: none shown), and the text it commits.
+    void ime_event(const QString& preedit, int cursor, const QString& commit);
+    // The focused item's text cursor in scene pixels; empty when no focused item takes text.
+    QRect ime_rect() const;
     Qt::MouseButtons buttons() const { return Qt::MouseButtons::fromInt(m_buttons); }
     Qt::KeyboardModifiers modifiers() const { return Qt::KeyboardModifiers::fromInt(m_modifiers); }
 

@@ -75,6 +75,8 @@ public:
     void mouse_wheel_up(unsigned x, unsigned y) const;
     void mouse_wheel_down(unsigned x, unsigned y) const;
     void key_event(unsigned key, unsigned short state, const std::string& text) const;
+    void ime_event(std::string preedit, int cursor, std::string commit) const;
+    std::tuple<int, int, int, int> get_ime_rect() const;
     void set_func_resource_file(std::function<unsigned char*(std::string, bool&, unsigned long&)>);
     void set_func_resource_file_free(std::function<void()>);
     std::vector<TextMap> get_physical_screens() const;
@@ -420,6 +422,8 @@ int main(int argc, char**)
     keep(&SView::mouse_wheel_up);
     keep(&SView::mouse_wheel_down);
     keep(&SView::key_event);
+    keep(&SView::ime_event);
+    keep(&SView::get_ime_rect);
     keep(&SView::set_func_resource_file);
     keep(&SView::set_func_resource_file_free);
     keep(&SView::get_physical_screens);
