@@ -66,3 +66,13 @@ TEST(StartEnvironment, FfmpegLoggingRulesAppendToExistingRules)
     EXPECT_EQ(ffmpeg_logging_rules(""), "qt.multimedia.ffmpeg*=true");
     EXPECT_EQ(ffmpeg_logging_rules("qt.qpa.*=false"), "qt.qpa.*=false;qt.multimedia.ffmpeg*=true");
 }
+
+TEST(StartEnvironment, RemoteDebuggingListensOnLoopbackOnlyAndOnlyForAPort)
+{
+    EXPECT_EQ(remote_debugging_variable(0), std::nullopt);
+    EXPECT_EQ(remote_debugging_variable(-1), std::nullopt);
+    EXPECT_EQ(remote_debugging_variable(65536), std::nullopt);
+    EXPECT_EQ(remote_debugging_variable(1), "127.0.0.1:1");
+    EXPECT_EQ(remote_debugging_variable(9222), "127.0.0.1:9222");
+    EXPECT_EQ(remote_debugging_variable(65535), "127.0.0.1:65535");
+}

@@ -79,6 +79,13 @@ mount -t tmpfs -o mode=1777 tmpfs "$root/tmp"
 mkdir -p "$root$project"
 mount --bind "$project" "$root$project"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+# The certificate authorities the machine trusts, so that clients in the root (npm, for the tests
+# that fetch a client from the registry) reach what the machine reaches. Read-only, and only for
+# this command: the root on disk keeps its own.
+certs=/etc/ssl/certs/ca-certificates.crt
+if [ -s "$certs" ] && [ -f "$root$certs" ]; then
+    mount --bind "$certs" "$root$certs" && mount -o remount,bind,ro "$root$certs" || true
+fi
 exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     TERM="${TERM:-dumb}" LANG=C.UTF-8 SORVANE_IN_ROOT=1 /bin/bash -c "cd \"\$0\" && exec $cmd" "$cwd"
 ' bash "$root" "$project" "$cwd" "$cmd"

@@ -26,6 +26,13 @@ SORVANE_EXPORT extern bool GPU_DISABLED;
 // refuses to start sandboxed as root.
 SORVANE_EXPORT extern bool SANDBOXED;
 
+// Chromium's remote debugging (the DevTools protocol, for a browser's developer tools or any
+// client of the protocol) on this TCP port of 127.0.0.1, and of no other address. 0, the
+// default, leaves it off; a value outside 1..65535 leaves it off with a warning. While it is on,
+// any program on this machine can inspect and script every page of every web view (the web
+// engine accepts its connections from any origin): leave it off in a release.
+SORVANE_EXPORT extern int REMOTE_DEBUGGING_PORT;
+
 // Kept for the host; nothing in the library reads it.
 SORVANE_EXPORT extern std::string FFMPEG_PROTOCOL_WHITELIST;
 

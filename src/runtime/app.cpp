@@ -42,6 +42,7 @@ bool LOGGING_DEBUG = false;
 bool FFMPEG_DEBUG = false;
 bool GPU_DISABLED = false;
 bool SANDBOXED = false;
+int REMOTE_DEBUGGING_PORT = 0;
 std::string FFMPEG_PROTOCOL_WHITELIST =
     "file,http,ftp,hls,icecast,ipfs,rtmp,rtmpe,rtmps,rtmpt,rtmpte,rtmpts,rtp,rtsp,tcp,udp,unix,zmq,"
     "amqp,crypto,fd";
@@ -145,6 +146,12 @@ void S::_create_app()
     if (const auto flags =
             chromium_flags_variable(host_flags, opts::GPU_DISABLED, opts::SANDBOXED, as_root))
         set_env("QTWEBENGINE_CHROMIUM_FLAGS", *flags);
+
+    if (const auto address = remote_debugging_variable(opts::REMOTE_DEBUGGING_PORT))
+        set_env("QTWEBENGINE_REMOTE_DEBUGGING", *address);
+    else if (opts::REMOTE_DEBUGGING_PORT != 0)
+        qWarning("sorvane: opts::REMOTE_DEBUGGING_PORT is %d, not a port from 1 to 65535: remote "
+                 "debugging stays off", opts::REMOTE_DEBUGGING_PORT);
 
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
     register_res_scheme();

@@ -65,6 +65,13 @@ std::optional<std::string> chromium_flags_variable(const std::optional<std::stri
     return host + " --no-sandbox ";
 }
 
+std::optional<std::string> remote_debugging_variable(int port)
+{
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return "127.0.0.1:" + std::to_string(port);
+}
+
 std::string ffmpeg_logging_rules(const std::string& current)
 {
     std::string rules = current;

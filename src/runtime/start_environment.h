@@ -30,6 +30,10 @@ std::string chromium_flags(bool gpu_disabled, bool sandboxed, bool as_root);
 std::optional<std::string> chromium_flags_variable(const std::optional<std::string>& current,
                                                    bool gpu_disabled, bool sandboxed, bool as_root);
 
+// The value of QTWEBENGINE_REMOTE_DEBUGGING for opts::REMOTE_DEBUGGING_PORT: "127.0.0.1:<port>"
+// for a port from 1 to 65535; nullopt (leave the variable alone) for 0 and for any other value.
+std::optional<std::string> remote_debugging_variable(int port);
+
 // QT_LOGGING_RULES with the media backend's debug categories appended.
 std::string ffmpeg_logging_rules(const std::string& current);
 

@@ -31,6 +31,7 @@ extern bool LOGGING_DEBUG;
 extern bool FFMPEG_DEBUG;
 extern bool GPU_DISABLED;
 extern bool SANDBOXED;
+extern int REMOTE_DEBUGGING_PORT;
 extern std::string FFMPEG_PROTOCOL_WHITELIST;
 }  // namespace opts
 
@@ -384,6 +385,7 @@ int main(int argc, char**)
     keep(&opts::FFMPEG_DEBUG);
     keep(&opts::GPU_DISABLED);
     keep(&opts::SANDBOXED);
+    keep(&opts::REMOTE_DEBUGGING_PORT);
     keep(&opts::FFMPEG_PROTOCOL_WHITELIST);
 
     keep(&S::create_app);
