@@ -406,7 +406,7 @@ TEST_F(ViewTest, OnlyFramesWithAChangeAreRendered)
     EXPECT_EQ(rendered(), stopped);
 
     // A setting that changes the picture renders one frame.
-    view.set_mipmaps_enabled(false);
+    view.set_mipmaps_enabled(true);
     view.frame();
     EXPECT_EQ(rendered(), stopped + 1);
     view.frame();
