@@ -129,7 +129,7 @@ list(APPEND copied "${SORVANE_ADDON_QT_TRANSLATIONS}/qtwebengine_locales/en-US.p
 # Qt's deployment resolves what the library, the plugins, the QML modules and the helper process
 # load, recursively, and copies it into lib/, except what the player's machine provides
 # (system_libraries.cmake), which is neither copied nor looked into. Nothing else is excluded:
-# Qt's default would skip whatever lies in /lib, which on a merged-/usr system is everything.
+# by default Qt also skips libraries found under /lib, where a merged-/usr system has them all.
 set(QT_DEPLOY_LIB_DIR "${runtime_name}/lib")
 set(QT_DEPLOY_PLUGINS_DIR "${runtime_name}/plugins")
 set(QT_DEPLOY_IGNORED_LIB_DIRS "")
