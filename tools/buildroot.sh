@@ -40,6 +40,6 @@ fi
 debian_root_ensure root "$list" "build root"
 root=$(debian_root_path root "$list")
 mkdir -p "$sorvane_root_cache"
-SORVANE_ROOT_ENV="SORVANE_IN_ROOT=1 SORVANE_ROOT_CACHE=$sorvane_root_cache" \
+SORVANE_ROOT_ENV="SORVANE_IN_ROOT=1 SORVANE_ROOT_CACHE=$sorvane_root_cache${SORVANE_NO_PLAYER_ROOT:+ SORVANE_NO_PLAYER_ROOT=$SORVANE_NO_PLAYER_ROOT}" \
     debian_root_enter "$root" --bind "$project" "$project" \
         --ro-bind "$sorvane_root_cache" "$sorvane_root_cache" --cwd "$(pwd)" -- "$@"
