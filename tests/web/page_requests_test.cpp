@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 
+#include <condition_variable>
 #include <csignal>
 #include <fstream>
 #include <optional>
@@ -644,3 +645,105 @@ TEST_F(PageRequestsTest, DownloadsGoOnlyWhereTheHostSaysAndReportTheirEnd)
     EXPECT_EQ(files_under(default_place), default_before);
 }
 
+
+namespace {
+
+// Answers one request with the head of a large attachment and some of its bytes, then holds the
+// connection open until it is destroyed: a download that is still running.
+class StalledDownload {
+public:
+    StalledDownload()
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_socket, 4) != 0 || ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("cannot listen on the loopback interface");
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int client = ::accept(m_socket, nullptr, nullptr);
+            if (client < 0)
+                return;
+            char buffer[4096];
+            (void)::recv(client, buffer, sizeof buffer, 0);
+            const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                                     "Content-Disposition: attachment; filename=\"big.bin\"\r\n"
+                                     "Content-Length: 100000000\r\n\r\n";
+            ::send(client, head.data(), head.size(), MSG_NOSIGNAL);
+            const std::string part(256 * 1024, 'x');
+            ::send(client, part.data(), part.size(), MSG_NOSIGNAL);
+            std::unique_lock lock(m_mutex);
+            m_done_changed.wait(lock, [this] { return m_done; });
+            ::close(client);
+        });
+    }
+    ~StalledDownload()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_done_changed.notify_all();
+        ::shutdown(m_socket, SHUT_RDWR);
+        ::close(m_socket);
+        m_thread.join();
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/big.bin"; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_done_changed;
+    bool m_done = false;
+};
+
+}  // namespace
+
+// A view destroyed while its download runs cancels it: nothing stays behind at the host's path.
+TEST_F(PageRequestsTest, DestroyingAViewCancelsItsRunningDownloadAndLeavesNothingBehind)
+{
+    StalledDownload server;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string target = dir.filePath("big.bin").toStdString();
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    {
+        TestWebView view;
+        auto asked = std::make_shared<std::atomic<int>>(0);
+        view.set_func_download_requested([asked, target](std::string, std::string suggested, std::string) {
+            ++*asked;
+            return suggested == "big.bin" ? target : std::string();
+        });
+        view.set_func_download_finished([finished](std::string, bool) { ++*finished; });
+        ASSERT_TRUE(view.load());
+        view.set_url(server.url());
+        ASSERT_TRUE(wait_until(view, [&] { return asked->load() == 1; }));
+        // The bytes so far are in the file beside the target.
+        ASSERT_TRUE(wait_until(view, [&] { return QFileInfo(QString::fromStdString(target + ".download")).size() > 0; }));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
+    }
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(files_under(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(finished->load(), 0);
+}
+
+TEST_F(PageRequestsTest, AGoneViewTakesTheNewCallsAndAnswersDefaultsAtOnce)
+{
+    TestWebView view;
+    view.destroy();
+    const size_t mark = Warnings::mark();
+    view.set_func_render_process_terminated([](int, int) {});
+    view.set_func_new_window_requested([](std::string, std::string) { return true; });
+    view.set_func_permission_requested([](std::string, std::string) { return true; });
+    view.set_func_file_dialog_requested([](int, std::vector<std::string>) { return std::vector<std::string>{}; });
+    view.set_func_download_requested([](std::string, std::string, std::string) { return std::string(); });
+    view.set_func_download_finished([](std::string, bool) {});
+    view.ime_event("a", 1, "b");
+    EXPECT_EQ(view.get_ime_rect(), std::make_tuple(0, 0, 0, 0));
+    EXPECT_EQ(Warnings::since(mark), std::vector<std::string>{});
+}
