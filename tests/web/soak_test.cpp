@@ -81,7 +81,14 @@ void expect_flat(const Usage& before, const Usage& after, int cycles, long kib_p
 {
     EXPECT_LE(after.threads, before.threads + 1);
     EXPECT_LE(after.files, before.files + 2);
+#ifdef SORVANE_SANITIZED
+    // AddressSanitizer keeps freed memory in its quarantine, so resident memory grows by design;
+    // its leak check at exit covers what this bound stands for.
+    std::printf("resident memory not bounded under AddressSanitizer (%ld KiB a cycle allowed otherwise)\n",
+                kib_per_cycle);
+#else
     EXPECT_LT(after.rss_kib - before.rss_kib, kib_per_cycle * cycles);
+#endif
 }
 
 }  // namespace
