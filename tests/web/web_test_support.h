@@ -22,6 +22,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +172,7 @@ public:
     ~HttpServer()
     {
         ::shutdown(m_socket, SHUT_RDWR);
+        ::shutdown(m_socket, SHUT_RDWR);  // wakes accept(); close() alone does not
         ::close(m_socket);
         m_thread.join();
     }
@@ -192,6 +194,10 @@ private:
             const int client = ::accept(m_socket, nullptr, nullptr);
             if (client < 0)
                 return;
+            // A connection the browser opened ahead of need may never send anything: give up on
+            // it after a second instead of holding up the next one (and the destructor) for good.
+            timeval patience{1, 0};
+            ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
             std::string head;
             char buffer[4096];
             while (head.find("\r\n\r\n") == std::string::npos) {
@@ -199,6 +205,10 @@ private:
                 if (n <= 0)
                     break;
                 head.append(buffer, static_cast<size_t>(n));
+            }
+            if (head.find("\r\n\r\n") == std::string::npos) {
+                ::close(client);
+                continue;
             }
             {
                 std::lock_guard lock(m_mutex);
