@@ -66,7 +66,6 @@ int main(int argc, char** argv)
     const Scene scenes[] = {
         {"TestScenes", "Colors", {}},
         {"TestScenes", "Parity", {}},
-        {"Debug", "DebugLatency", {}},
         {"Debug", "DebugMouse",
          [](SQuickView& view) {
              view.mouse_move(613, 407);

@@ -6,6 +6,7 @@
 #include "debuglog/debug_log.h"
 #include "platform/display_probe.h"
 #include "platform/platform.h"
+#include "platform/quiet_opengl_probe.h"
 #include "runtime/carry.h"
 #include "runtime/runtime_state.h"
 #include "runtime/sorvane_ctx.h"
@@ -212,7 +213,12 @@ void S::_create_app()
     static char* argv[] = {arg0, arg1, platform_arg.data(), nullptr};
     SORVANE_APP = new QApplication(argc, argv);
 
-    QQuickWebEngineProfile* profile = QQuickWebEngineProfile::defaultProfile();
+    QQuickWebEngineProfile* profile = nullptr;
+    {
+        // The web engine starts here and probes for OpenGL, which the headless platform lacks.
+        const platform::QuietOpenGlProbe quiet(headless);
+        profile = QQuickWebEngineProfile::defaultProfile();
+    }
     profile->setSpellCheckEnabled(false);
     profile->setStorageName("Default");
     profile->setPersistentCookiesPolicy(QQuickWebEngineProfile::ForcePersistentCookies);
