@@ -168,13 +168,10 @@ int main(int argc, char** argv)
             ratios.push_back(still_us.back() / raw_us.back());
         }
         const Spread s = spread(still_us), r = spread(raw_us), q = spread(ratios);
-        std::printf("still %ux%u page, due render() at 60 Hz, 3 rounds of 120 calls (median of each round)
-",
+        std::printf("still %ux%u page, due render() at 60 Hz, 3 rounds of 120 calls (median of each round)\n",
                     kWidth, kHeight);
-        std::printf("  render() of the still page       %7.1f us  [%.1f .. %.1f]
-", s.mid, s.low, s.high);
-        std::printf("  raw blocking round trip          %7.1f us  [%.1f .. %.1f]
-", r.mid, r.low, r.high);
+        std::printf("  render() of the still page       %7.1f us  [%.1f .. %.1f]\n", s.mid, s.low, s.high);
+        std::printf("  raw blocking round trip          %7.1f us  [%.1f .. %.1f]\n", r.mid, r.low, r.high);
         std::printf("  still render / raw round trip    %7.2f     [%.2f .. %.2f]  (target <= 1.2)\n", q.mid, q.low,
                     q.high);
         std::fflush(stdout);

@@ -1,28 +1,37 @@
 // The stand-in engine host's demo: it starts the library the way an engine extension does, hands
 // its own Vulkan instance and device to each view, renders the built-in scenes into the views'
 // textures, reads the textures back through their VkImage handles and writes them as PNG files.
+//
+// Like a game engine it uses no Qt of its own, so it runs where Qt is only inside the addon
+// folder (tools/package-addon.sh).
 
 #include <sorvane/sorvane.h>
 
 #include "standin_host/hand_over.h"
-#include "standin_host/vulkan_host.h"
+#include "standin_host/vulkan_host_base.h"
 
-#include <QDir>
-#include <QImage>
-#include <QProcess>
-#include <QString>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
+
+extern char** environ;
 
 using namespace sorvane;
 using Clock = std::chrono::steady_clock;
@@ -46,6 +55,7 @@ struct Options {
     int frames = 60;
     std::string output = "out";
     std::string project_root;
+    std::string clip;  // empty: make one with ffmpeg
     bool web_page = true;
     bool video = true;
 };
@@ -63,6 +73,7 @@ void usage()
         "  --project-root DIR    game project root holding addons/webview/linux_x86_64-runtime\n"
         "  --no-web              skip the demo's web page (served through \"res\" by this host)\n"
         "  --no-video            skip the frame of a test video (made with ffmpeg)\n"
+        "  --clip FILE           play this video instead of making one with ffmpeg\n"
         "  --help                this text\n");
 }
 
@@ -101,6 +112,8 @@ bool parse(int argc, char** argv, Options& options)
             options.web_page = false;
         } else if (arg == "--no-video") {
             options.video = false;
+        } else if (arg == "--clip") {
+            options.clip = value();
         } else {
             throw std::runtime_error("unknown option " + arg + " (see --help)");
         }
@@ -219,7 +232,7 @@ db::AbstractContextObjectStd* make_demo_object(Clock::time_point start, std::sha
 }
 
 // Renders the demo's web page into `file`. Returns false (and says why) when it cannot.
-bool render_web_page(standin::VulkanHost& host, const Options& options, const QString& file,
+bool render_web_page(standin::VulkanHostBase& host, const Options& options, const std::string& file,
                      Clock::time_point start)
 {
     SView().set_func_resource_file([](std::string path, bool&, unsigned long& size) -> unsigned char* {
@@ -271,7 +284,7 @@ bool render_web_page(standin::VulkanHost& host, const Options& options, const QS
             updated = true;
         }
     }
-    const QImage image = host.read_back(texture, static_cast<int>(width), static_cast<int>(height));
+    const standin::RgbaImage image = host.read_back_rgba(texture, static_cast<int>(width), static_cast<int>(height));
     view.destroy();
     SView().set_func_resource_file({});
     if (!*ready) {
@@ -283,9 +296,9 @@ bool render_web_page(standin::VulkanHost& host, const Options& options, const QS
                     "data binding");
         return false;
     }
-    const bool saved = standin::save_png(image, file);
+    const bool saved = standin::write_png(image, file);
     std::printf("[%8.1f ms] %-22s ready after %7.1f ms, %d frames -> %s\n", ms_since(start), "Web/Webview",
-                ms_since(load_start), frames, saved ? file.toUtf8().constData() : "(not saved)");
+                ms_since(load_start), frames, saved ? file.c_str() : "(not saved)");
     return saved;
 }
 
@@ -295,29 +308,51 @@ bool render_web_page(standin::VulkanHost& host, const Options& options, const QS
 // with its on-screen controls; the frame after about two seconds of playback is written.
 
 // Makes the clip; returns false (and says why) when ffmpeg cannot.
-bool make_test_clip(const QString& file)
+bool make_test_clip(const std::string& file)
 {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-                            "testsrc2=s=1280x720:r=30:d=6", "-f", "lavfi", "-i", "sine=frequency=440:duration=6",
-                            "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac",
-                            "-metadata", "title=sorvane test clip", file});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
-        std::printf("could not make the test clip with ffmpeg: %s%s\n", ffmpeg.errorString().toUtf8().constData(),
-                    ffmpeg.readAllStandardError().constData());
+    std::vector<std::string> args = {"ffmpeg", "-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                     "testsrc2=s=1280x720:r=30:d=6", "-f", "lavfi", "-i",
+                                     "sine=frequency=440:duration=6", "-c:v", "libx264", "-preset", "ultrafast",
+                                     "-pix_fmt", "yuv420p", "-c:a", "aac", "-metadata", "title=sorvane test clip",
+                                     file};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ);
+    if (spawned != 0) {
+        std::printf("could not make the test clip: ffmpeg could not be started: %s (pass --clip FILE)\n",
+                    std::strerror(spawned));
+        return false;
+    }
+    // ffmpeg's own messages go to this process's standard error. It gets a minute.
+    int status = 0;
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (done == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        std::printf("could not make the test clip: ffmpeg did not finish within 60 s\n");
+        return false;
+    }
+    if (done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::printf("could not make the test clip: ffmpeg failed (see its messages above)\n");
         return false;
     }
     return true;
 }
 
 // Plays `clip` in a video player view and writes a frame of it into `file`.
-bool render_video_frame(standin::VulkanHost& host, const Options& options, const QString& clip, const QString& file,
-                        Clock::time_point start)
+bool render_video_frame(standin::VulkanHostBase& host, const Options& options, const std::string& clip,
+                        const std::string& file, Clock::time_point start)
 {
     SVideoPlayerView view;
     standin::hand_over(host, view);
     view.set_resolution({options.width, options.height});
-    view.set_source(clip.toStdString());
+    view.set_source(clip);
     const auto load_start = Clock::now();
     if (!view.load("Multimedia", "VideoPlayer")) {
         std::printf("[%8.1f ms] %-22s FAILED to load (see the warnings above)\n", ms_since(start), "video");
@@ -334,16 +369,16 @@ bool render_video_frame(standin::VulkanHost& host, const Options& options, const
         ++frames;
     }
     const long long position = view.get_position();
-    const QImage image = host.read_back(texture, static_cast<int>(width), static_cast<int>(height));
+    const standin::RgbaImage image = host.read_back_rgba(texture, static_cast<int>(width), static_cast<int>(height));
     view.destroy();
     if (position < 2000) {
         std::printf("[%8.1f ms] %-22s the clip did not play (position %lld ms after 15 s)\n", ms_since(start),
                     "video", position);
         return false;
     }
-    const bool saved = standin::save_png(image, file);
+    const bool saved = standin::write_png(image, file);
     std::printf("[%8.1f ms] %-22s %lld ms played, %d frames -> %s\n", ms_since(start), "Multimedia/VideoPlayer",
-                position, frames, saved ? file.toUtf8().constData() : "(not saved)");
+                position, frames, saved ? file.c_str() : "(not saved)");
     return saved;
 }
 
@@ -358,12 +393,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sorvane-demo: %s\n", e.what());
         return 2;
     }
+    namespace fs = std::filesystem;
+    std::error_code error;
     // The web engine's helper process is found through this path, so it must not be relative.
     if (!options.project_root.empty())
-        options.project_root = QDir(QString::fromStdString(options.project_root)).absolutePath().toStdString();
+        options.project_root = fs::absolute(options.project_root).lexically_normal().string();
     opts::PATH_PROJECT_ROOT = options.project_root;
-    QDir().mkpath(QString::fromStdString(options.output));
-    const QString output = QDir(QString::fromStdString(options.output)).absolutePath();
+    fs::create_directories(options.output, error);
+    if (error) {
+        std::fprintf(stderr, "sorvane-demo: cannot make %s: %s\n", options.output.c_str(), error.message().c_str());
+        return 2;
+    }
+    const std::string output = fs::absolute(options.output).lexically_normal().string();
+    if (!options.clip.empty())
+        options.clip = fs::absolute(options.clip).lexically_normal().string();
 
     const auto start = Clock::now();
     std::printf("libsorvane %s\n", S::get_version_full().c_str());
@@ -372,7 +415,7 @@ int main(int argc, char** argv)
     try {
         standin::HostOptions host_options;
         host_options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
-        standin::VulkanHost host(host_options);
+        standin::VulkanHostBase host(host_options);
         std::printf("[%8.1f ms] host Vulkan device: %s\n", ms_since(start), host.device_name().c_str());
 
         S::create_app();
@@ -411,15 +454,16 @@ int main(int argc, char** argv)
             }
             view.mouse_click(0, 1, width / 2, height / 2);
 
-            const QImage image = host.read_back(texture, static_cast<int>(width), static_cast<int>(height));
-            const QString file = output + "/" + QString::fromStdString(scene.module + "-" + scene.name) + ".png";
-            const bool saved = standin::save_png(image, file);
+            const standin::RgbaImage image =
+                host.read_back_rgba(texture, static_cast<int>(width), static_cast<int>(height));
+            const std::string file = output + "/" + scene.module + "-" + scene.name + ".png";
+            const bool saved = standin::write_png(image, file);
             std::sort(frame_ms.begin(), frame_ms.end());
             std::printf("[%8.1f ms] %-22s load %7.1f ms, %d frames, render median %6.2f ms, max %6.2f ms -> %s\n",
                         ms_since(start), label.c_str(), load_ms, options.frames, frame_ms[frame_ms.size() / 2],
-                        frame_ms.back(), saved ? file.toUtf8().constData() : "(not saved)");
+                        frame_ms.back(), saved ? file.c_str() : "(not saved)");
             if (saved)
-                written.push_back(file.toStdString());
+                written.push_back(file);
             else
                 ++failures;
             view.destroy();
@@ -427,27 +471,29 @@ int main(int argc, char** argv)
 
         // The web page, served through "res" by this host.
         if (options.web_page) {
-            const QString file = output + "/Web-Webview.png";
+            const std::string file = output + "/Web-Webview.png";
             if (render_web_page(host, options, file, start))
-                written.push_back(file.toStdString());
+                written.push_back(file);
             else
                 ++failures;
         }
 
         // A frame of a test video.
         if (options.video) {
-            const QString clip = output + "/test-clip.mp4";
-            const QString file = output + "/Multimedia-VideoPlayer.png";
-            if (make_test_clip(clip) && render_video_frame(host, options, clip, file, start))
-                written.push_back(file.toStdString());
+            const bool made = options.clip.empty();
+            const std::string clip = made ? output + "/test-clip.mp4" : options.clip;
+            const std::string file = output + "/Multimedia-VideoPlayer.png";
+            if ((!made || make_test_clip(clip)) && render_video_frame(host, options, clip, file, start))
+                written.push_back(file);
             else
                 ++failures;
-            QDir().remove(clip);
+            if (made)
+                fs::remove(clip, error);
         }
 
         S::destroy();
         std::printf("[%8.1f ms] state: stopped\n", ms_since(start));
-        std::printf("\n%zu PNG file(s) in %s\n", written.size(), output.toUtf8().constData());
+        std::printf("\n%zu PNG file(s) in %s\n", written.size(), output.c_str());
         std::fflush(stdout);
         std::_Exit(failures == 0 ? 0 : 1);
     } catch (const std::exception& e) {

@@ -5,15 +5,18 @@
 #
 # Where the machine's own Qt is 6.8 or newer the command runs natively. Otherwise a Debian 13
 # root with the packages of tools/buildroot-packages.txt is created with mmdebstrap (cached under
-# $SORVANE_ROOT_CACHE, default /var/cache/sorvane, keyed by a hash of the package list) and the
-# command runs inside it through unshare + chroot. Every mount is private to the command and goes
-# away with it; the project directory is bound at the same absolute path inside the root.
+# $SORVANE_ROOT_CACHE, default /var/cache/sorvane, keyed by a hash of the package list; see
+# tools/lib/debian-root.sh) and the command runs inside it through unshare + chroot. Every mount
+# is private to the command and goes away with it; the project directory is bound at the same
+# absolute path inside the root, and the root cache read-only at its own path, so that a test
+# can enter the player root (tools/playerroot.sh) from inside the build root.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
-cache=${SORVANE_ROOT_CACHE:-/var/cache/sorvane}
 list="$here/buildroot-packages.txt"
+# shellcheck source=lib/debian-root.sh
+. "$here/lib/debian-root.sh"
 
 native_qt_ok() {
     local v
@@ -33,52 +36,10 @@ fi
 
 [ "$(id -u)" = 0 ] || { echo "buildroot.sh: creating and entering the build root needs root" >&2; exit 1; }
 
-hash=$(grep -v '^\s*#' "$list" | awk 'NF' | sort | sha256sum | cut -c1-16)
-root="$cache/root-$hash"
-
-if [ ! -f "$root/.complete" ]; then
-    mkdir -p "$cache"
-    exec 9>"$cache/.lock"
-    flock 9
-    if [ ! -f "$root/.complete" ]; then
-        if ! command -v mmdebstrap >/dev/null; then
-            echo "buildroot.sh: installing mmdebstrap" >&2
-            apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq mmdebstrap >&2
-        fi
-        for old in "$cache"/root-*; do
-            [ -e "$old" ] && [ "$old" != "$root" ] && { echo "buildroot.sh: removing stale root $old" >&2; rm -rf --one-file-system "$old"; }
-        done
-        rm -rf --one-file-system "$root" "$root.tmp"
-        pkgs=$(grep -v '^\s*#' "$list" | awk 'NF' | paste -sd, -)
-        mirror=$("$here/debian-mirror.sh")
-        echo "buildroot.sh: creating the Debian 13 build root in $root from $mirror (about a minute)" >&2
-        mmdebstrap --variant=apt --include="$pkgs" \
-            --aptopt='APT::Install-Recommends "false"' \
-            --dpkgopt='path-exclude=/usr/share/doc/*' \
-            --dpkgopt='path-include=/usr/share/doc/*/copyright' \
-            --dpkgopt='path-exclude=/usr/share/man/*' \
-            trixie "$root.tmp" "$mirror" >&2
-        touch "$root.tmp/.complete"
-        mv "$root.tmp" "$root"
-    fi
-    exec 9>&-
-fi
-
-# Quote the command for the inner shell.
-cmd=$(printf '%q ' "$@")
-cwd=$(pwd)
-exec unshare --mount --fork -- /bin/bash -euc '
-root=$1; project=$2; cwd=$3; cmd=$4
-mount --make-rprivate /
-mount -t proc proc "$root/proc"
-mount --rbind /dev "$root/dev"
-mount --make-rslave "$root/dev"
-mkdir -p "$root/dev/shm"
-mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
-mount -t tmpfs -o mode=1777 tmpfs "$root/tmp"
-mkdir -p "$root$project"
-mount --bind "$project" "$root$project"
-cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
-exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    TERM="${TERM:-dumb}" LANG=C.UTF-8 SORVANE_IN_ROOT=1 /bin/bash -c "cd \"\$0\" && exec $cmd" "$cwd"
-' bash "$root" "$project" "$cwd" "$cmd"
+# Build roots keep the name "root-<hash>" they have always had.
+debian_root_ensure root "$list" "build root"
+root=$(debian_root_path root "$list")
+mkdir -p "$sorvane_root_cache"
+SORVANE_ROOT_ENV="SORVANE_IN_ROOT=1 SORVANE_ROOT_CACHE=$sorvane_root_cache${SORVANE_NO_PLAYER_ROOT:+ SORVANE_NO_PLAYER_ROOT=$SORVANE_NO_PLAYER_ROOT}" \
+    debian_root_enter "$root" --bind "$project" "$project" \
+        --ro-bind "$sorvane_root_cache" "$sorvane_root_cache" --cwd "$(pwd)" -- "$@"

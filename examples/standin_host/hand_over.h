@@ -6,11 +6,11 @@
 
 #include <sorvane/views.h>
 
-#include "standin_host/vulkan_host.h"
+#include "standin_host/vulkan_host_base.h"
 
 namespace standin {
 
-inline void hand_over(VulkanHost& host, const sorvane::SView& view)
+inline void hand_over(VulkanHostBase& host, const sorvane::SView& view)
 {
     // The library's setters take references to the handle types, so pass local copies.
     VkInstance instance = host.instance();

@@ -8,7 +8,10 @@
 #include <stdexcept>
 #include <string>
 
+#include <QDir>
+#include <QImage>
 #include <QRect>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -346,6 +349,45 @@ TEST_F(ReadBack, RejectsANullImageAndAnEmptySize)
     EXPECT_THROW(host.read_back(0, 256, 256), std::runtime_error);
     EXPECT_THROW(host.read_back(image.handle(), 0, 256), std::runtime_error);
     EXPECT_THROW(host.read_back(image.handle(), 256, -1), std::runtime_error);
+}
+
+// --- write_png (the demo's PNG files, written without Qt) -----------------------------------------
+
+// Straight alpha in the file, as QImage::save writes a premultiplied image; QImage reads it back.
+TEST(WritePng, WritesStraightAlphaThatQImageReadsBack)
+{
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    standin::RgbaImage image;
+    image.width = 3;
+    image.height = 2;
+    image.bytes = {
+        255, 0, 0, 255,    0, 128, 0, 128,    0, 0, 0, 0,      // opaque red, half green, transparent
+        10, 20, 30, 255,   100, 50, 25, 200,  1, 2, 3, 255,
+    };
+    const QString file = directory.filePath("out.png");
+    ASSERT_TRUE(standin::write_png(image, file.toStdString()));
+
+    const QImage read(file);
+    ASSERT_FALSE(read.isNull());
+    ASSERT_EQ(read.size(), QSize(3, 2));
+    EXPECT_EQ(read.pixel(0, 0), qRgba(255, 0, 0, 255));
+    EXPECT_EQ(read.pixel(1, 0), qRgba(0, 255, 0, 128));
+    EXPECT_EQ(qAlpha(read.pixel(2, 0)), 0);
+    EXPECT_EQ(read.pixel(0, 1), qRgba(10, 20, 30, 255));
+    EXPECT_EQ(read.pixel(1, 1), qRgba(128, 64, 32, 200));
+    EXPECT_EQ(read.pixel(2, 1), qRgba(1, 2, 3, 255));
+}
+
+TEST(WritePng, RefusesAMismatchedImageAndAnUnwritablePath)
+{
+    standin::RgbaImage image;
+    image.width = 2;
+    image.height = 2;
+    image.bytes.assign(12, 0);  // one pixel short
+    EXPECT_FALSE(standin::write_png(image, QDir::temp().filePath("never.png").toStdString()));
+    image.bytes.assign(16, 255);
+    EXPECT_FALSE(standin::write_png(image, "/nonexistent-directory/out.png"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "web/godot_scheme_handler.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QQuickWindow>
 #include <QThread>
 #include <QWebEngineUrlScheme>
@@ -31,6 +32,7 @@
 #include <ctime>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 namespace sorvane {
@@ -149,8 +151,13 @@ void S::_create_app()
 
     RuntimeState& state = runtime();
     state.addon_dir = addon_directory(opts::PATH_PROJECT_ROOT);
-    for (const auto& [name, value] : runtime_paths(state.addon_dir))
+    for (const auto& [name, value] : runtime_paths(state.addon_dir)) {
         set_env(name, value);
+        // Plugins come only from the runtime directory when it is there: the plugins of another
+        // Qt installed on the machine would load a second, different Qt into the process.
+        if (std::string_view(name) == "QT_PLUGIN_PATH" && QFileInfo(QString::fromStdString(value)).isDir())
+            QCoreApplication::setLibraryPaths({QString::fromStdString(value)});
+    }
 
     const PlatformChoice choice = choose_qt_platform();
     if (choice.platform.empty()) {

@@ -3,6 +3,7 @@
 #include "quick/scene_files.h"
 #include "runtime/carry.h"
 #include "view/device_limits.h"
+#include "view/key_text.h"
 #include "runtime/runtime_state.h"
 
 #include <QCoreApplication>
@@ -46,19 +47,6 @@ std::int64_t now_ns()
 // Button numbers of the host's mouse_click.
 constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton,
                                         Qt::BackButton, Qt::ForwardButton};
-
-// Modifier keys, and the text prefixes that set a modifier ("Ctrl+c").
-struct ModifierKey {
-    Qt::Key key;
-    const char* prefix;
-    Qt::KeyboardModifier modifier;
-};
-constexpr ModifierKey kModifierKeys[] = {
-    {Qt::Key_Control, "Ctrl", Qt::ControlModifier},
-    {Qt::Key_Shift, "Shift", Qt::ShiftModifier},
-    {Qt::Key_Alt, "Alt", Qt::AltModifier},
-    {Qt::Key_Meta, "Meta", Qt::MetaModifier},
-};
 
 }  // namespace
 
@@ -419,24 +407,12 @@ void View::key_event(unsigned key, unsigned short state, const QString& input_te
     if (state == 1)
         m_modifiers = 0;
 
-    QString text = input_text;
-    if (!text.contains(u'+')) {
-        for (const ModifierKey& m : kModifierKeys)
-            if (key == static_cast<unsigned>(m.key))
-                m_modifiers = m.modifier;
-    } else {
-        for (const ModifierKey& m : kModifierKeys) {
-            const QString prefix = QLatin1String(m.prefix);
-            if (text.startsWith(prefix)) {
-                m_modifiers = m.modifier;
-                text = text.mid(prefix.size() + 1);
-                break;
-            }
-        }
-    }
+    const KeyText parsed = parse_key_text(key, input_text);
+    if (parsed.sets_modifier)
+        m_modifiers = parsed.modifier;
 
     QKeyEvent event(state == 0 ? QEvent::KeyPress : QEvent::KeyRelease, static_cast<int>(key),
-                    modifiers(), text, false, 1);
+                    modifiers(), parsed.text, false, 1);
     QCoreApplication::sendEvent(m_window, &event);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

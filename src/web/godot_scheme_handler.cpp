@@ -1,67 +1,24 @@
 #include "web/godot_scheme_handler.h"
 
+#include "web/res_request.h"
+
 #include <QBuffer>
 #include <QWebEngineUrlRequestJob>
 #include <QtDebug>
 
 namespace sorvane {
 
-namespace {
-
-struct ContentType {
-    const char* suffix;
-    const char* type;
-};
-
-// In ascending order of the suffix. No suffix ends another, so the first match is the only one.
-constexpr ContentType kContentTypes[] = {
-    {".css", "text/css"},
-    {".gif", "image/gif"},
-    {".htm", "text/html"},
-    {".html", "text/html"},
-    {".ico", "image/x-icon"},
-    {".jpeg", "image/jpeg"},
-    {".jpg", "image/jpeg"},
-    {".js", "application/javascript"},
-    {".json", "application/json"},
-    {".mp3", "audio/mpeg"},
-    {".mp4", "video/mp4"},
-    {".ogg", "audio/ogg"},
-    {".pdf", "application/pdf"},
-    {".png", "image/png"},
-    {".svg", "image/svg+xml"},
-    {".tarvo", "image/png"},
-    {".txt", "text/plain"},
-    {".wav", "audio/wav"},
-    {".xml", "application/xml"},
-    {".zip", "application/zip"},
-};
-
-constexpr char kHtml[] = "text/html";
-constexpr char kUnknown[] = "application/octet-stream";
-
-}  // namespace
-
 GodotSchemeHandler::GodotSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
 
 QByteArray GodotSchemeHandler::content_type(const QUrl& url)
 {
-    const QString text = url.toString();
-    for (const ContentType& entry : kContentTypes)
-        if (text.endsWith(QLatin1String(entry.suffix), Qt::CaseInsensitive))
-            return entry.type;
-    return kUnknown;
+    return res_content_type(url);
 }
 
 void GodotSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
-    const QUrl url = job->requestUrl();
-    QString path = url.path(QUrl::FullyDecoded);
-    bool html = path.endsWith(QLatin1String(".html"));
-    if (path.endsWith(u'/')) {
-        path += QLatin1String("index.html");
-        html = true;
-    }
+    const ResRequest request = res_request(job->requestUrl());
+    const QString& path = request.path;
 
     bool flag = false;
     unsigned long size = 0;
@@ -84,7 +41,7 @@ void GodotSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 
     auto* buffer = new QBuffer(job);
     buffer->setData(reinterpret_cast<const char*>(*bytes), static_cast<qsizetype>(size));
-    job->reply(html ? QByteArray(kHtml) : content_type(url), buffer);
+    job->reply(request.content_type, buffer);
 }
 
 }  // namespace sorvane

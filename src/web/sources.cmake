@@ -2,6 +2,8 @@
 target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/godot_scheme_handler.cpp
   ${CMAKE_CURRENT_LIST_DIR}/godot_scheme_handler.h
+  ${CMAKE_CURRENT_LIST_DIR}/res_request.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/res_request.h
   ${CMAKE_CURRENT_LIST_DIR}/web_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_view.h
   ${CMAKE_CURRENT_LIST_DIR}/web_view_facade.cpp

@@ -1,5 +1,6 @@
 // Views created and destroyed over and over, as a game loads and leaves its levels: the process's
-// resident memory, threads and open files stay flat. Prints its figures.
+// resident memory, threads and open files stay flat. Prints its figures. SORVANE_SOAK_SCALE=N
+// runs N times as many cycles, for a longer soak by hand.
 
 #include "web_test_support.h"
 
@@ -10,7 +11,9 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -25,6 +28,12 @@ public:
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+int scaled(int cycles)
+{
+    const char* scale = std::getenv("SORVANE_SOAK_SCALE");
+    return cycles * std::max(1, scale ? std::atoi(scale) : 1);
+}
 
 int entries(const char* directory)
 {
@@ -94,7 +103,7 @@ TEST_F(SoakTest, QmlViewsComeAndGoWithoutGrowth)
     for (int i = 0; i < 10; ++i)
         cycle();
     const Usage before = usage();
-    constexpr int kCycles = 60;
+    const int kCycles = scaled(60);
     for (int i = 0; i < kCycles; ++i)
         cycle();
     const Usage after = usage();
@@ -115,7 +124,7 @@ TEST_F(SoakTest, WebViewsComeAndGoWithoutGrowth)
     for (int i = 0; i < 4; ++i)
         cycle();
     const Usage before = usage();
-    constexpr int kCycles = 16;
+    const int kCycles = scaled(16);
     for (int i = 0; i < kCycles; ++i)
         cycle();
     const Usage after = usage();
