@@ -257,10 +257,12 @@ int compare_platforms(const std::string& self, int frames)
 {
     const char* display = std::getenv("DISPLAY");
     const bool with_x = display && *display;
-    std::printf("render_bench --platforms: %d frames per round at 1920x1080, two alternating runs per platform\n\n",
-                frames);
+    constexpr int kRuns = 3;
+    std::printf("render_bench --platforms: %d frames per round at 1920x1080, %d alternating runs per platform "
+                "(the best run of each is shown)\n\n",
+                frames, kRuns);
     std::map<std::string, std::vector<PlatformRun>> runs;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < kRuns; ++round) {
         for (const std::string platform : {"xcb", "headless"}) {
             if (platform == "xcb" && !with_x)
                 continue;
@@ -297,6 +299,16 @@ int compare_platforms(const std::string& self, int frames)
         }
         const double xcb = best("xcb", figure);
         std::printf("%-52s %12.3f %12.3f %10.3f\n", label, xcb, headless, headless / xcb);
+    }
+    // The spread between runs: a waited call's round trip depends mostly on how quickly the
+    // scheduler wakes the other thread, which changes from one process to the next.
+    for (const std::string platform : {"xcb", "headless"}) {
+        if (runs[platform].empty())
+            continue;
+        std::printf("%s runs, frame / waited call medians:", platform.c_str());
+        for (const PlatformRun& run : runs[platform])
+            std::printf("  %.3f ms / %.1f us", run.figures.at("frame_median_ms"), run.figures.at("waited_median_us"));
+        std::printf("\n");
     }
     if (runs["xcb"].empty())
         std::printf("\nxcb: no X display (run under tools/with-xvfb.sh for the comparison)\n");

@@ -154,3 +154,11 @@ TEST(PlatformChoice, AnExplicitRequestIsRespectedAndNeverReplacedByAnotherPlatfo
     // Only separators is no request.
     EXPECT_EQ(choose({" ; ", "", ""}, Machine{}).platform, "headless");
 }
+
+TEST(PlatformChoice, PlatformsThatCannotAdoptTheHostsVulkanInstanceAreNamed)
+{
+    EXPECT_EQ(platform_caveat("xcb"), "");
+    EXPECT_EQ(platform_caveat("headless"), "");
+    EXPECT_NE(platform_caveat("offscreen").find("cannot adopt the host's Vulkan instance"), std::string::npos);
+    EXPECT_NE(platform_caveat("minimal:enable_fonts").find("minimal"), std::string::npos);
+}

@@ -170,6 +170,8 @@ void S::_create_app()
     }
     qInfo().noquote() << "sorvane: Qt platform" << QString::fromStdString(choice.platform) + ":"
                       << QString::fromStdString(choice.reason);
+    if (const std::string caveat = platform_caveat(choice.platform); !caveat.empty())
+        qWarning().noquote() << "sorvane:" << QString::fromStdString(caveat);
     const bool headless = is_headless(choice.platform);
 
     QCoreApplication::setApplicationName("sorvane");

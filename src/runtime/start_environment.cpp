@@ -136,4 +136,13 @@ PlatformChoice choose_platform(const PlatformEnvironment& environment,
     return {"headless", reason};
 }
 
+std::string platform_caveat(const std::string& platform)
+{
+    const std::string name = platform.substr(0, platform.find(':'));
+    if (name != "offscreen" && name != "minimal")
+        return "";
+    return "Qt's " + name + " platform cannot adopt the host's Vulkan instance, so no view will render; "
+           "QT_QPA_PLATFORM=headless renders without a display server";
+}
+
 }  // namespace sorvane

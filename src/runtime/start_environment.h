@@ -62,4 +62,8 @@ struct PlatformChoice {
 PlatformChoice choose_platform(const PlatformEnvironment& environment,
                                const std::function<std::string(const std::string& name)>& problem);
 
+// What is wrong with starting on `platform` although it can start ("" when nothing is): Qt's
+// offscreen and minimal platforms offer no Vulkan instance, so views cannot adopt the host's.
+std::string platform_caveat(const std::string& platform);
+
 }  // namespace sorvane
