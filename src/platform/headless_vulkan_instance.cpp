@@ -1,5 +1,7 @@
 #include "platform/headless_vulkan_instance.h"
 
+#include "platform/quiet_messages.h"
+
 namespace sorvane::platform {
 
 HeadlessVulkanInstance::HeadlessVulkanInstance(QVulkanInstance* instance) : m_instance(instance)
@@ -9,6 +11,7 @@ HeadlessVulkanInstance::HeadlessVulkanInstance(QVulkanInstance* instance) : m_in
 
 void HeadlessVulkanInstance::createOrAdoptInstance()
 {
+    const QuietMessages quiet(true, vulkan_surface_warnings());
     initInstance(m_instance, {});
 }
 

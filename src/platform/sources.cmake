@@ -5,8 +5,8 @@ target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/display_probe.h
   ${CMAKE_CURRENT_LIST_DIR}/display_probe.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/quiet_opengl_probe.h
-  ${CMAKE_CURRENT_LIST_DIR}/quiet_opengl_probe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/quiet_messages.h
+  ${CMAKE_CURRENT_LIST_DIR}/quiet_messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless_integration.h
   ${CMAKE_CURRENT_LIST_DIR}/headless_integration.cpp
   ${CMAKE_CURRENT_LIST_DIR}/headless_screen.h

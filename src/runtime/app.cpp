@@ -6,7 +6,7 @@
 #include "debuglog/debug_log.h"
 #include "platform/display_probe.h"
 #include "platform/platform.h"
-#include "platform/quiet_opengl_probe.h"
+#include "platform/quiet_messages.h"
 #include "runtime/carry.h"
 #include "runtime/runtime_state.h"
 #include "runtime/sorvane_ctx.h"
@@ -225,7 +225,7 @@ void S::_create_app()
     QQuickWebEngineProfile* profile = nullptr;
     {
         // The web engine starts here and probes for OpenGL, which the headless platform lacks.
-        const platform::QuietOpenGlProbe quiet(headless);
+        const platform::QuietMessages quiet(headless, platform::opengl_probe_warnings());
         profile = QQuickWebEngineProfile::defaultProfile();
     }
     profile->setSpellCheckEnabled(false);
