@@ -2,10 +2,13 @@
 // same run, plus the cost of a render() with nothing to draw (throttled, or a still scene),
 // sixteen views of which one moves, input-to-frame latency and memory per view.
 //
-//   render_bench [frames]      (default 120)
+//   render_bench [frames]                (default 120)
+//   render_bench --platforms [frames]    the headless platform against xcb, side by side
 //
-// Run under an X server with the xcb platform (tools/with-xvfb.sh). SORVANE_PROJECT_ROOT names a
-// project root holding the Qt runtime directory (tools/make-runtime.sh).
+// Runs on whatever Qt platform the library chooses (headless without a display server).
+// --platforms runs the frame and round-trip figures once per platform, each in a process of its
+// own, alternating; its xcb side needs an X server (tools/with-xvfb.sh). SORVANE_PROJECT_ROOT
+// names a project root holding the Qt runtime directory (tools/make-runtime.sh).
 
 #include <sorvane/sorvane.h>
 
@@ -18,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -35,9 +39,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -158,10 +165,171 @@ Figures time_view_frames(const SQuickView& view, int frames)
     return summarise(samples);
 }
 
+// --- The headless platform against xcb --------------------------------------------------------
+
+// One process's figures on the platform it was started on, as "name value" lines on stdout.
+int print_platform_figures(int frames)
+{
+    standin::HostOptions host_options;
+    host_options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+    g_host = new standin::VulkanHost(host_options);
+    S::create_app();
+    S::ensure_qt_eventloop_is_running();
+    if (!SORVANE_CTX) {
+        std::fprintf(stderr, "render_bench: the library did not start\n");
+        return 1;
+    }
+    std::printf("platform %s\n", QGuiApplication::platformName().toUtf8().constData());
+    SQuickView view;
+    standin::hand_over(*g_host, view);
+    view.set_resolution({1920, 1080});
+    view.set_refresh_rate(120);
+    if (!view.load("BenchScenes", "Moving")) {
+        std::fprintf(stderr, "render_bench: the Moving scene did not load\n");
+        return 1;
+    }
+    Figures frame{1e9, 0};
+    for (int round = 0; round < 3; ++round) {
+        const Figures f = time_view_frames(view, frames);
+        frame = f.median_ms < frame.median_ms ? f : frame;
+    }
+    // Waited calls: a facade call that waits for the Qt thread, and the bare blocking round trip.
+    auto time_calls = [](int n, const std::function<void()>& call) {
+        std::vector<double> samples;
+        for (int i = 0; i < n; ++i) {
+            const auto start = Clock::now();
+            call();
+            samples.push_back(ms_since(start) * 1000.0);
+        }
+        return summarise(samples);
+    };
+    QObject* qt = SORVANE_CTX;
+    Figures waited{1e9, 0}, raw{1e9, 0};
+    for (int round = 0; round < 3; ++round) {
+        const Figures w = time_calls(500, [&] { (void)view.get_refresh_rate(); });
+        const Figures r = time_calls(500, [&] { QMetaObject::invokeMethod(qt, [] {}, Qt::BlockingQueuedConnection); });
+        waited = w.median_ms < waited.median_ms ? w : waited;
+        raw = r.median_ms < raw.median_ms ? r : raw;
+    }
+    std::printf("frame_median_ms %.4f\nframe_p90_ms %.4f\n", frame.median_ms, frame.p90_ms);
+    std::printf("waited_median_us %.3f\nwaited_p90_us %.3f\n", waited.median_ms, waited.p90_ms);
+    std::printf("raw_median_us %.3f\nraw_p90_us %.3f\n", raw.median_ms, raw.p90_ms);
+    std::fflush(stdout);
+    view.destroy();
+    S::destroy();
+    std::_Exit(0);
+}
+
+struct PlatformRun {
+    std::string platform;
+    std::map<std::string, double> figures;
+};
+
+// Runs this program with --platform-figures on `platform` (in QT_QPA_PLATFORM).
+std::optional<PlatformRun> run_on_platform(const std::string& self, const std::string& platform, int frames)
+{
+    std::string command = "QT_QPA_PLATFORM=" + platform;
+    if (platform != "xcb")
+        command = "env -u DISPLAY -u WAYLAND_DISPLAY " + command;
+    command += " '" + self + "' --platform-figures " + std::to_string(frames) + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    PlatformRun run;
+    char line[256];
+    while (std::fgets(line, sizeof(line), pipe)) {
+        char name[128];
+        char text[128];
+        if (std::sscanf(line, "%127s %127s", name, text) != 2)
+            continue;
+        if (std::string(name) == "platform")
+            run.platform = text;
+        else
+            run.figures[name] = std::atof(text);
+    }
+    const int status = pclose(pipe);
+    if (status != 0 || run.platform != platform || run.figures.size() != 6)
+        return std::nullopt;
+    return run;
+}
+
+int compare_platforms(const std::string& self, int frames)
+{
+    const char* display = std::getenv("DISPLAY");
+    const bool with_x = display && *display;
+    constexpr int kRuns = 3;
+    std::printf("render_bench --platforms: %d frames per round at 1920x1080, %d alternating runs per platform "
+                "(the best run of each is shown)\n\n",
+                frames, kRuns);
+    std::map<std::string, std::vector<PlatformRun>> runs;
+    for (int round = 0; round < kRuns; ++round) {
+        for (const std::string platform : {"xcb", "headless"}) {
+            if (platform == "xcb" && !with_x)
+                continue;
+            if (auto run = run_on_platform(self, platform, frames))
+                runs[platform].push_back(*run);
+            else
+                std::printf("%s: run %d failed\n", platform.c_str(), round + 1);
+        }
+    }
+    auto best = [&](const std::string& platform, const std::string& figure) {
+        double value = 1e18;
+        for (const PlatformRun& run : runs[platform])
+            value = std::min(value, run.figures.at(figure));
+        return value;
+    };
+    if (runs["headless"].empty()) {
+        std::printf("headless: no figures\n");
+        return 1;
+    }
+    const std::pair<const char*, const char*> rows[] = {
+        {"frame_median_ms", "frame through SView::render, median (ms)"},
+        {"frame_p90_ms", "frame through SView::render, p90 (ms)"},
+        {"waited_median_us", "waited facade call round trip, median (us)"},
+        {"waited_p90_us", "waited facade call round trip, p90 (us)"},
+        {"raw_median_us", "raw blocking invokeMethod round trip, median (us)"},
+        {"raw_p90_us", "raw blocking invokeMethod round trip, p90 (us)"},
+    };
+    std::printf("%-52s %12s %12s %10s\n", "", "xcb", "headless", "hl / xcb");
+    for (const auto& [figure, label] : rows) {
+        const double headless = best("headless", figure);
+        if (runs["xcb"].empty()) {
+            std::printf("%-52s %12s %12.3f\n", label, "-", headless);
+            continue;
+        }
+        const double xcb = best("xcb", figure);
+        std::printf("%-52s %12.3f %12.3f %10.3f\n", label, xcb, headless, headless / xcb);
+    }
+    // The spread between runs: a waited call's round trip depends mostly on how quickly the
+    // scheduler wakes the other thread, which changes from one process to the next.
+    for (const std::string platform : {"xcb", "headless"}) {
+        if (runs[platform].empty())
+            continue;
+        std::printf("%s runs, frame / waited call medians:", platform.c_str());
+        for (const PlatformRun& run : runs[platform])
+            std::printf("  %.3f ms / %.1f us", run.figures.at("frame_median_ms"), run.figures.at("waited_median_us"));
+        std::printf("\n");
+    }
+    if (runs["xcb"].empty())
+        std::printf("\nxcb: no X display (run under tools/with-xvfb.sh for the comparison)\n");
+    else
+        std::printf("\nframe headless / xcb (median): %.3f  (target <= 1.0)\n",
+                    best("headless", "frame_median_ms") / best("xcb", "frame_median_ms"));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "--platforms" || mode == "--platform-figures") {
+        if (const char* root = std::getenv("SORVANE_PROJECT_ROOT"))
+            opts::PATH_PROJECT_ROOT = root;
+        const int n = argc > 2 ? std::max(20, std::atoi(argv[2])) : 120;
+        return mode == "--platforms" ? compare_platforms(std::filesystem::read_symlink("/proc/self/exe"), n)
+                                     : print_platform_figures(n);
+    }
     const int frames = argc > 1 ? std::max(20, std::atoi(argv[1])) : 120;
     if (const char* root = std::getenv("SORVANE_PROJECT_ROOT"))
         opts::PATH_PROJECT_ROOT = root;

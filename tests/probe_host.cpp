@@ -4,7 +4,11 @@
 //
 //   probe_host [--project-root DIR] [--gpu-disabled] [--sandboxed] [--ffmpeg-debug]
 //              [--set-ffmpeg-debug] [--logging-debug] [--create-twice] [--facade-first]
-//              [--restart]
+//              [--restart] [--expect-no-platform]
+//
+// With --expect-no-platform the start is expected to find no Qt platform that can run: the probe
+// reports what a host sees then (how long each call takes, whether facades get a view) and exits
+// normally, as a game must be able to.
 
 #include <sorvane/sorvane.h>
 
@@ -36,11 +40,53 @@ long ms_since(Clock::time_point start)
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
+// A facade that tells whether it holds a view.
+class PeekedView : public SQuickView {
+public:
+    bool has_view() const { return m_view != nullptr; }
+};
+
+class PeekedWebView : public SWebView {
+public:
+    bool has_view() const { return m_view != nullptr; }
+};
+
+// What a host sees when no Qt platform can start: every call returns at once, with no view.
+int probe_without_platform()
+{
+    const auto start = Clock::now();
+    S::create_app();
+    S::ensure_qt_eventloop_is_running();
+    print("ensure_returned_ms", std::to_string(ms_since(start)));
+    print("state", SORVANE == nullptr && SORVANE_APP == nullptr && SORVANE_CTX == nullptr ? "no-application" : "?");
+
+    const auto facades = Clock::now();
+    PeekedView quick;
+    PeekedWebView web;
+    print("facades_ms", std::to_string(ms_since(facades)));
+    print("quick_has_view", quick.has_view() ? "yes" : "no");
+    print("web_has_view", web.has_view() ? "yes" : "no");
+    quick.set_resolution({1920, 1080});
+    print("quick_load", quick.load("Splash", "Splash") ? "true" : "false");
+    quick.render();
+    print("quick_texture", std::to_string(quick.get_texture()));
+    print("screens", std::to_string(quick.get_physical_screens().size()));
+    quick.destroy();
+    web.destroy();
+
+    const auto stop = Clock::now();
+    S::destroy();
+    print("destroy_ms", std::to_string(ms_since(stop)));
+    S::create_app();  // still nothing to start: says so
+    print("state", "stopped");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    bool create_twice = false, facade_first = false, restart = false;
+    bool create_twice = false, facade_first = false, restart = false, expect_no_platform = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--project-root" && i + 1 < argc)
@@ -61,6 +107,8 @@ int main(int argc, char** argv)
             facade_first = true;
         else if (arg == "--restart")
             restart = true;
+        else if (arg == "--expect-no-platform")
+            expect_no_platform = true;
         else {
             std::fprintf(stderr, "probe_host: unknown argument %s\n", arg.c_str());
             return 2;
@@ -69,6 +117,8 @@ int main(int argc, char** argv)
 
     print("version_before", S::get_version_full());
     print("state", SORVANE == nullptr && SORVANE_APP == nullptr && SORVANE_CTX == nullptr ? "not-started" : "?");
+    if (expect_no_platform)
+        return probe_without_platform();
 
     // A facade made before the start waits until the Qt side is running.
     std::thread early;
@@ -95,6 +145,8 @@ int main(int argc, char** argv)
     print("state", "starting");
     S::ensure_qt_eventloop_is_running();
     print("state", SORVANE && SORVANE_APP && SORVANE_CTX ? "running" : "?");
+    print("platform", QGuiApplication::platformName().toStdString());
+    print("arguments", QCoreApplication::arguments().join(u' ').toStdString());
 
     if (facade_first) {
         early.join();
@@ -109,8 +161,10 @@ int main(int argc, char** argv)
         print(name, value ? value : "<unset>");
     }
 
-    SQuickView view;
+    PeekedView view;
+    print("view_has_view", view.has_view() ? "yes" : "no");
     print("view_refresh_rate", std::to_string(view.get_refresh_rate()));
+    print("physical_screens", std::to_string(view.get_physical_screens().size()));
     view.destroy();
     view.destroy();
     print("destroyed_refresh_rate", std::to_string(view.get_refresh_rate()));

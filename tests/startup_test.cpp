@@ -38,12 +38,15 @@ std::string read_file(const std::string& path)
     return text;
 }
 
-ProbeResult run_probe(const std::string& args, const std::string& env = "")
+// Runs the probe host. Unless `keep_display`, it runs with no display server to reach and no
+// platform asked for (the display variables unset), before `env` is applied.
+ProbeResult run_probe(const std::string& args, const std::string& env = "", bool keep_display = false)
 {
     char dir_template[] = "/tmp/probe-XXXXXX";
     const std::string dir = mkdtemp(dir_template);
     const std::string out = dir + "/out", err = dir + "/err";
-    const std::string command = "env QT_QPA_PLATFORM=offscreen " + env + " " + PROBE_HOST + " --project-root " +
+    const std::string unset = keep_display ? "" : "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    const std::string command = "env " + unset + env + " " + PROBE_HOST + " --project-root " +
                                 TEST_PROJECT_ROOT + " " + args + " >" + out + " 2>" + err;
     ProbeResult result;
     const int status = std::system(command.c_str());
@@ -82,6 +85,16 @@ TEST(Startup, DefaultStartRunsThroughItsStatesAndSetsTheEnvironment)
     const ProbeResult r = run_probe("");
     ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
     EXPECT_EQ(r.states, (std::vector<std::string>{"not-started", "starting", "running", "stopped"}));
+    // No display server here: the library's own platform, chosen and logged; Qt's "-platform"
+    // argument does not stay among the application's arguments.
+    EXPECT_EQ(r.values.at("platform"), "headless");
+    EXPECT_EQ(r.values.at("arguments"), "libsorvane");
+    EXPECT_EQ(count(r.stderr_text, "sorvane: Qt platform headless: no display server needed; no X display to use: "
+                                   "DISPLAY is not set"),
+              1u)
+        << r.stderr_text;
+    EXPECT_EQ(r.values.at("view_has_view"), "yes");
+    EXPECT_EQ(r.values.at("physical_screens"), "0");
     EXPECT_EQ(r.values.at("version_before"), "0.1.3+f313d43");
     EXPECT_EQ(r.values.at("version_after"), "0.1.3+f313d43");
 
@@ -93,7 +106,9 @@ TEST(Startup, DefaultStartRunsThroughItsStatesAndSetsTheEnvironment)
     EXPECT_EQ(r.values.at("QTWEBENGINE_LOCALES_PATH"), runtime + "/translations/qtwebengine_locales");
     EXPECT_EQ(r.values.at("QT_MEDIA_BACKEND"), "ffmpeg");
     EXPECT_EQ(r.values.at("QT_FFMPEG_DEBUG"), "<unset>");
-    EXPECT_EQ(r.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed);
+    // Headless: Chromium's software path is added to the options' flags, with one warning.
+    EXPECT_EQ(r.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed + "--disable-gpu ");
+    EXPECT_EQ(count(r.stderr_text, "web views use Chromium's software path"), 1u) << r.stderr_text;
 
     // A live view answers; a destroyed facade and a view after the loop stopped give defaults.
     EXPECT_EQ(r.values.at("view_refresh_rate"), "63");
@@ -104,22 +119,36 @@ TEST(Startup, DefaultStartRunsThroughItsStatesAndSetsTheEnvironment)
     EXPECT_EQ(count(r.stderr_text, "application is already constructed"), 0u);
 }
 
-TEST(Startup, ChromiumFlagsFollowTheOptions)
+namespace {
+
+// The flags a start with these options gives Chromium, on the platform the probe lands on. On
+// xcb the options' flags are used as they are; headless adds the software path to them.
+void expect_flags_follow_the_options(bool keep_display, const std::string& headless_suffix)
 {
-    const ProbeResult gpu = run_probe("--gpu-disabled");
+    const ProbeResult gpu = run_probe("--gpu-disabled", "", keep_display);
     ASSERT_EQ(gpu.exit_code, 0) << gpu.stderr_text;
     EXPECT_EQ(gpu.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--disable-gpu " + kUnsandboxed);
+    // GPU_DISABLED asks for the software path already: nothing to warn about.
+    EXPECT_EQ(count(gpu.stderr_text, "web views use Chromium's software path"), 0u);
 
     // Sandboxed: the variable is left as the process had it, except that root cannot be
     // sandboxed: then "--no-sandbox " is added to the host's flags, which stay.
-    const ProbeResult sandboxed = run_probe("--sandboxed", "QTWEBENGINE_CHROMIUM_FLAGS=--keep-me");
+    const ProbeResult sandboxed = run_probe("--sandboxed", "QTWEBENGINE_CHROMIUM_FLAGS=--keep-me", keep_display);
     ASSERT_EQ(sandboxed.exit_code, 0) << sandboxed.stderr_text;
     if (geteuid() == 0) {
-        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me --no-sandbox ");
+        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me --no-sandbox " + headless_suffix);
         EXPECT_NE(sandboxed.stderr_text.find("running as root"), std::string::npos);
     } else {
-        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), "--keep-me");
+        EXPECT_EQ(sandboxed.values.at("QTWEBENGINE_CHROMIUM_FLAGS"),
+                  headless_suffix.empty() ? "--keep-me" : "--keep-me " + headless_suffix);
     }
+}
+
+}  // namespace
+
+TEST(Startup, ChromiumFlagsFollowTheOptions)
+{
+    expect_flags_follow_the_options(false, "--disable-gpu ");
 }
 
 TEST(Startup, FfmpegDebugComesFromTheOptionNotTheSetter)
@@ -193,4 +222,70 @@ TEST(Startup, DebugChannelReportsAMissingListenerAndFeedsAPresentOne)
     uint32_t length = 0;
     std::memcpy(&length, received.data() + 20, 4);
     EXPECT_EQ(received.substr(24, length), "sorvane 0.1.3+f313d43 starting");
+}
+
+namespace {
+
+// What a host must see when no Qt platform can start: the process goes on, every call returns at
+// once, facades hold no view, one warning says why.
+void expect_inert_start(const ProbeResult& r, const std::string& why)
+{
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.states, (std::vector<std::string>{"not-started", "no-application", "stopped"}));
+    EXPECT_LT(std::stol(r.values.at("ensure_returned_ms")), 1000);
+    EXPECT_LT(std::stol(r.values.at("facades_ms")), 1000);
+    EXPECT_EQ(r.values.at("quick_has_view"), "no");
+    EXPECT_EQ(r.values.at("web_has_view"), "no");
+    EXPECT_EQ(r.values.at("quick_load"), "false");
+    EXPECT_EQ(r.values.at("quick_texture"), "0");
+    EXPECT_EQ(r.values.at("screens"), "0");
+    EXPECT_LT(std::stol(r.values.at("destroy_ms")), 1000);
+    EXPECT_EQ(count(r.stderr_text, "sorvane: no Qt platform can start"), 1u) << r.stderr_text;
+    EXPECT_NE(r.stderr_text.find(why), std::string::npos) << r.stderr_text;
+    EXPECT_NE(r.stderr_text.find("Unset QT_QPA_PLATFORM"), std::string::npos) << r.stderr_text;
+    EXPECT_EQ(count(r.stderr_text, "no Qt platform could start; create_app() starts nothing more"), 1u);
+    EXPECT_EQ(count(r.stderr_text, "application is already constructed"), 0u);
+    // Qt's own last words before it aborts the process.
+    EXPECT_EQ(r.stderr_text.find("no Qt platform plugin could be initialized"), std::string::npos);
+}
+
+}  // namespace
+
+TEST(Startup, ADisplayThatRefusesConnectionsLeadsToHeadless)
+{
+    const ProbeResult r = run_probe("", "DISPLAY=:1999");
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.values.at("platform"), "headless");
+    EXPECT_EQ(r.values.at("view_refresh_rate"), "63");
+    EXPECT_NE(r.stderr_text.find("the X display :1999 refuses connections"), std::string::npos) << r.stderr_text;
+}
+
+TEST(Startup, AnAskedForPlatformThatCannotStartLeavesTheHostRunningWithEmptyFacades)
+{
+    expect_inert_start(run_probe("--expect-no-platform", "QT_QPA_PLATFORM=xcb"), "DISPLAY is not set");
+    expect_inert_start(run_probe("--expect-no-platform", "QT_QPA_PLATFORM=xcb DISPLAY=:1999"),
+                       "the X display :1999 refuses connections");
+    expect_inert_start(run_probe("--expect-no-platform", "QT_QPA_PLATFORM=nosuchplatform"),
+                       "no Qt platform plugin \"nosuchplatform\"");
+}
+
+// Run under an X server (ctest entry startup_xcb_test): a reachable display keeps Qt's xcb
+// platform, unless the host asks for another.
+TEST(StartupXcb, AReachableXDisplayKeepsXcbUnlessTheHostAsksOtherwise)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under tools/with-xvfb.sh";
+    const ProbeResult x = run_probe("", "-u QT_QPA_PLATFORM", true);
+    ASSERT_EQ(x.exit_code, 0) << x.stderr_text;
+    EXPECT_EQ(x.values.at("platform"), "xcb");
+    EXPECT_EQ(x.values.at("view_refresh_rate"), "63");
+    EXPECT_EQ(x.values.at("physical_screens"), "1");
+    EXPECT_NE(x.stderr_text.find("sorvane: Qt platform xcb: the X display"), std::string::npos) << x.stderr_text;
+    EXPECT_EQ(x.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed);  // Chromium's GPU path stays
+    expect_flags_follow_the_options(true, "");
+
+    const ProbeResult asked = run_probe("", "QT_QPA_PLATFORM=headless", true);
+    ASSERT_EQ(asked.exit_code, 0) << asked.stderr_text;
+    EXPECT_EQ(asked.values.at("platform"), "headless");
+    EXPECT_EQ(asked.values.at("physical_screens"), "0");
+    EXPECT_NE(asked.stderr_text.find("QT_QPA_PLATFORM=headless asks for it"), std::string::npos);
 }

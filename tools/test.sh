@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: creates the build root if needed (tools/buildroot.sh), builds with
 # Ninja into build/, creates the player root for the package test if needed (tools/playerroot.sh),
-# assembles the Qt runtime directory, and runs every test with ctest under a private X server
-# (the views render on Vulkan through Qt's xcb platform).
+# assembles the Qt runtime directory, and runs every test with ctest.
+#
+# No X server is needed: the views render on the library's headless Qt platform. Only the tests
+# labelled "xvfb" (screen capture, and the checks of Qt's xcb platform) start a private Xvfb of
+# their own (tools/with-xvfb.sh); `tools/test.sh -LE xvfb` leaves them out.
 #
 #   tools/test.sh [ctest arguments...]
 set -euo pipefail
@@ -18,8 +21,15 @@ cd "$project"
 if [ "${SORVANE_NO_PLAYER_ROOT:-}" != 1 ] && [ "$(id -u)" = 0 ]; then
     "$here/playerroot.sh" --create >/dev/null
 fi
-exec "$here/buildroot.sh" "$here/with-xvfb.sh" bash -c '
+exec "$here/buildroot.sh" bash -c '
 set -euo pipefail
+# Qt warns on every start when XDG_RUNTIME_DIR is missing; give the run a private one.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/runtime.XXXXXX")
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+    trap "rm -rf \"$XDG_RUNTIME_DIR\"" EXIT
+fi
 cd build
 ctest --output-on-failure --timeout 600 "$@"
 ' bash "$@"

@@ -3,8 +3,8 @@
 #
 #   tools/with-xvfb.sh <command> [args...]
 #
-# Qt's offscreen platform cannot adopt a host's VkInstance, so the tests and the demo run on
-# the xcb platform; this gives them an X server where there is none. The script starts Xvfb on
+# The library renders without a display server (its headless platform); this script is for what
+# needs a real X screen: screen capture, and the checks of Qt's xcb platform. It starts Xvfb on
 # the first free display from :90 upward, waits until it accepts connections, exports DISPLAY
 # and QT_QPA_PLATFORM=xcb, runs the command and always stops Xvfb afterwards.
 #

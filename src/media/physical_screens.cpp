@@ -3,6 +3,7 @@
 #include "sorvane/view.h"
 
 #include "media/physical_screens.h"
+#include "platform/platform.h"
 #include "runtime/carry.h"
 
 #include <QGuiApplication>
@@ -51,7 +52,7 @@ std::vector<std::map<std::string, std::string>> SView::get_physical_screens() co
         !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return {};
     std::vector<std::map<std::string, std::string>> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
+    for (const QScreen* screen : platform::physical_screens())
         screens.push_back(media::describe_screen(*screen));
     return screens;
 }

@@ -1,6 +1,7 @@
 #include "media/screen_recorder.h"
 
 #include "media/screen_choice.h"
+#include "platform/platform.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -50,10 +51,11 @@ void ScreenRecorder::on_set_active()
     m_screen_capture->setActive(m_active && m_screen_capture->screen() != nullptr);
 }
 
-// With no screen at all the capture is left without one, and off.
+// With no screen at all (the headless platform has no physical one) the capture is left
+// without one, and off.
 void ScreenRecorder::choose_screen()
 {
-    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QList<QScreen*> screens = platform::physical_screens();
     QList<media::ScreenIdentity> identities;
     for (const QScreen* screen : screens)
         identities.append(media::identity_of(*screen));

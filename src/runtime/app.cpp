@@ -4,6 +4,9 @@
 #include "sorvane/options.h"
 
 #include "debuglog/debug_log.h"
+#include "platform/display_probe.h"
+#include "platform/platform.h"
+#include "platform/quiet_messages.h"
 #include "runtime/carry.h"
 #include "runtime/runtime_state.h"
 #include "runtime/sorvane_ctx.h"
@@ -63,6 +66,9 @@ namespace {
 std::thread g_qt_thread;
 std::atomic<bool> g_create_app_called{false};
 
+// Set when no Qt platform can start: there is no application, and facades get no view.
+std::atomic<bool> g_start_failed{false};
+
 // The Qt thread polls the published pointer; the host threads read it without a lock.
 std::atomic<SorvaneCtx*> g_ctx_published{nullptr};
 
@@ -70,6 +76,10 @@ std::atomic<SorvaneCtx*> g_ctx_published{nullptr};
 std::mutex g_loop_end_mutex;
 std::condition_variable g_loop_end_changed;
 bool g_loop_ended = false;
+
+// Whether Chromium's GPU path needs a display server, so that on the headless platform web
+// views take Chromium's software path.
+constexpr bool kChromiumGpuNeedsDisplay = true;
 
 // How long destroy() waits for the Qt thread to leave its loop.
 constexpr auto kLoopEndWait = std::chrono::seconds(10);
@@ -99,12 +109,30 @@ void register_res_scheme()
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
+// Qt ends the whole process when its platform cannot start, so the platform is chosen here,
+// before the application exists, among those that can start.
+PlatformChoice choose_qt_platform()
+{
+    const PlatformEnvironment environment{qEnvironmentVariable("QT_QPA_PLATFORM").toStdString(),
+                                          qEnvironmentVariable("DISPLAY").toStdString(),
+                                          qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()};
+    return choose_platform(environment, platform::platform_problem);
+}
+
+bool is_headless(const std::string& platform)
+{
+    return platform.substr(0, platform.find(':')) == platform::kHeadlessPlatform;
+}
+
 }  // namespace
 
 void S::create_app()
 {
     if (SORVANE != nullptr || g_create_app_called.exchange(true)) {
-        std::fputs("application is already constructed\n", stderr);
+        std::fputs(g_start_failed.load(std::memory_order_acquire)
+                       ? "sorvane: no Qt platform could start; create_app() starts nothing more\n"
+                       : "application is already constructed\n",
+                   stderr);
         std::fflush(stderr);
         return;
     }
@@ -132,6 +160,21 @@ void S::_create_app()
             QCoreApplication::setLibraryPaths({QString::fromStdString(value)});
     }
 
+    const PlatformChoice choice = choose_qt_platform();
+    if (choice.platform.empty()) {
+        qWarning().noquote() << "sorvane: no Qt platform can start, so the library starts no Qt "
+                                "application and every view facade stays empty (its calls do "
+                                "nothing):"
+                             << QString::fromStdString(choice.reason);
+        g_start_failed.store(true, std::memory_order_release);
+        return;
+    }
+    qInfo().noquote() << "sorvane: Qt platform" << QString::fromStdString(choice.platform) + ":"
+                      << QString::fromStdString(choice.reason);
+    if (const std::string caveat = platform_caveat(choice.platform); !caveat.empty())
+        qWarning().noquote() << "sorvane:" << QString::fromStdString(caveat);
+    const bool headless = is_headless(choice.platform);
+
     QCoreApplication::setApplicationName("sorvane");
     QCoreApplication::setOrganizationDomain("ziderav.com");
     QCoreApplication::setOrganizationName("Ziderav");
@@ -150,8 +193,20 @@ void S::_create_app()
     std::optional<std::string> host_flags;
     if (qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
         host_flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").toStdString();
-    if (const auto flags =
-            chromium_flags_variable(host_flags, opts::GPU_DISABLED, opts::SANDBOXED, as_root))
+    std::optional<std::string> flags =
+        chromium_flags_variable(host_flags, opts::GPU_DISABLED, opts::SANDBOXED, as_root);
+    if (headless && kChromiumGpuNeedsDisplay) {
+        // Chromium's GPU path needs an OpenGL context from the Qt platform (GLX or EGL on the
+        // window system). The headless platform has none; asked for the software path here,
+        // Chromium takes it at once instead of discovering that on its own.
+        if (const auto software = with_software_compositing(flags.value_or(host_flags.value_or("")))) {
+            if (!opts::GPU_DISABLED)
+                qWarning("sorvane: web views use Chromium's software path: its GPU path needs "
+                         "OpenGL from a display server, and the headless platform has none");
+            flags = software;
+        }
+    }
+    if (flags)
         set_env("QTWEBENGINE_CHROMIUM_FLAGS", *flags);
 
     if (const auto address = remote_debugging_variable(opts::REMOTE_DEBUGGING_PORT))
@@ -164,12 +219,22 @@ void S::_create_app()
     register_res_scheme();
     QtWebEngineQuick::initialize();
 
-    static int argc = 1;
+    // The platform goes to Qt as "-platform <name>", which Qt takes out of the arguments again:
+    // the host's environment stays as it was, and the application's only argument is its name.
+    static int argc = 3;
     static char arg0[] = "libsorvane";
-    static char* argv[] = {arg0, nullptr};
+    static char arg1[] = "-platform";
+    static std::string platform_arg;
+    platform_arg = choice.platform;
+    static char* argv[] = {arg0, arg1, platform_arg.data(), nullptr};
     SORVANE_APP = new QApplication(argc, argv);
 
-    QQuickWebEngineProfile* profile = QQuickWebEngineProfile::defaultProfile();
+    QQuickWebEngineProfile* profile = nullptr;
+    {
+        // The web engine starts here and probes for OpenGL, which the headless platform lacks.
+        const platform::QuietMessages quiet(headless, platform::opengl_probe_warnings());
+        profile = QQuickWebEngineProfile::defaultProfile();
+    }
     profile->setSpellCheckEnabled(false);
     profile->setStorageName("Default");
     profile->setPersistentCookiesPolicy(QQuickWebEngineProfile::ForcePersistentCookies);
@@ -201,7 +266,8 @@ void S::_create_app()
 
 void S::ensure_qt_eventloop_is_running()
 {
-    while (g_ctx_published.load(std::memory_order_acquire) == nullptr)
+    while (g_ctx_published.load(std::memory_order_acquire) == nullptr &&
+           !g_start_failed.load(std::memory_order_acquire))
         sleep_ms(50);
 }
 
@@ -212,6 +278,8 @@ void S::processEvents()
 
 void S::destroy()
 {
+    if (SORVANE_APP == nullptr)  // not started, or no platform could start
+        return;
     // A host usually ends its process soon after this call. Its exit runs the destructors of Qt's
     // and the media backend's statics, which must not happen while the Qt thread still works
     // with them, so a host thread waits here until the loop has ended and the thread is done

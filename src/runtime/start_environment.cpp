@@ -1,5 +1,7 @@
 #include "runtime/start_environment.h"
 
+#include <algorithm>
+
 namespace sorvane {
 
 namespace {
@@ -78,6 +80,76 @@ std::string ffmpeg_logging_rules(const std::string& current)
     if (!rules.empty())
         rules += ";";
     return rules + "qt.multimedia.ffmpeg*=true";
+}
+
+std::optional<std::string> with_software_compositing(const std::string& flags)
+{
+    if (flags.find("--disable-gpu ") != std::string::npos ||
+        (flags.size() >= 13 && flags.compare(flags.size() - 13, 13, "--disable-gpu") == 0))
+        return std::nullopt;
+    if (flags.empty() || flags.back() == ' ')
+        return flags + "--disable-gpu ";
+    return flags + " --disable-gpu ";
+}
+
+namespace {
+
+std::vector<std::string> platform_entries(const std::string& requested)
+{
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start <= requested.size()) {
+        const size_t end = std::min(requested.find(';', start), requested.size());
+        std::string entry = requested.substr(start, end - start);
+        const size_t first = entry.find_first_not_of(" \t");
+        const size_t last = entry.find_last_not_of(" \t");
+        if (first != std::string::npos)
+            entries.push_back(entry.substr(first, last - first + 1));
+        start = end + 1;
+    }
+    return entries;
+}
+
+}  // namespace
+
+PlatformChoice choose_platform(const PlatformEnvironment& environment,
+                               const std::function<std::string(const std::string& name)>& problem)
+{
+    const std::vector<std::string> entries = platform_entries(environment.requested);
+    if (!entries.empty()) {
+        std::string failures;
+        for (const std::string& entry : entries) {
+            const std::string name = entry.substr(0, entry.find(':'));
+            const std::string why_not = problem(name);
+            if (why_not.empty())
+                return {entry, "QT_QPA_PLATFORM=" + environment.requested + " asks for it"};
+            failures += (failures.empty() ? "" : "; ") + name + ": " + why_not;
+        }
+        return {"", "QT_QPA_PLATFORM=" + environment.requested +
+                        " names no platform that can start here (" + failures +
+                        "). Unset QT_QPA_PLATFORM to let the library choose (it renders headless "
+                        "where no display server is reachable), set it to \"headless\", or "
+                        "provide what is missing above."};
+    }
+
+    const std::string x_problem =
+        environment.x_display.empty() ? std::string("DISPLAY is not set") : problem("xcb");
+    if (x_problem.empty())
+        return {"xcb", "the X display " + environment.x_display + " accepts connections"};
+    std::string reason = "no display server needed; no X display to use: " + x_problem;
+    if (!environment.wayland_display.empty())
+        reason += "; the Wayland display " + environment.wayland_display +
+                  " is used only when QT_QPA_PLATFORM=wayland asks for it";
+    return {"headless", reason};
+}
+
+std::string platform_caveat(const std::string& platform)
+{
+    const std::string name = platform.substr(0, platform.find(':'));
+    if (name != "offscreen" && name != "minimal")
+        return "";
+    return "Qt's " + name + " platform cannot adopt the host's Vulkan instance, so no view will render; "
+           "QT_QPA_PLATFORM=headless renders without a display server";
 }
 
 }  // namespace sorvane

@@ -3,6 +3,7 @@
 // The pieces of the start sequence that are pure functions of the options, kept apart so that
 // they can be checked without starting Qt.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -36,5 +37,37 @@ std::optional<std::string> remote_debugging_variable(int port);
 
 // QT_LOGGING_RULES with the media backend's debug categories appended.
 std::string ffmpeg_logging_rules(const std::string& current);
+
+// The Chromium flags of a start on a platform where Chromium's GPU path cannot run: `flags` (the
+// value QTWEBENGINE_CHROMIUM_FLAGS is given, or keeps) with "--disable-gpu " added, or nullopt
+// when they hold it already.
+std::optional<std::string> with_software_compositing(const std::string& flags);
+
+// What the platform choice reads of the process environment.
+struct PlatformEnvironment {
+    std::string requested;        // QT_QPA_PLATFORM as the host set it; "" when unset
+    std::string x_display;        // DISPLAY; "" when unset
+    std::string wayland_display;  // WAYLAND_DISPLAY; "" when unset
+};
+
+struct PlatformChoice {
+    std::string platform;  // the platform to start, with its options ("xcb", "headless"); "" for none
+    std::string reason;    // why this one, or why none can start and what to do about it
+};
+
+// Which Qt platform the application starts on. `problem(name)` says why the platform `name`
+// cannot start here ("" when it can); it is asked only about the platforms the rule considers.
+//
+// - QT_QPA_PLATFORM set: the first of its ';'-separated entries that can start (an entry may
+//   carry options after a ':'); none that can: no platform.
+// - Otherwise xcb when DISPLAY names an X display that accepts connections, else "headless".
+//   A Wayland display alone leads to "headless" too: the library does not start Qt's Wayland
+//   platform unless the host asks for it.
+PlatformChoice choose_platform(const PlatformEnvironment& environment,
+                               const std::function<std::string(const std::string& name)>& problem);
+
+// What is wrong with starting on `platform` although it can start ("" when nothing is): Qt's
+// offscreen and minimal platforms offer no Vulkan instance, so views cannot adopt the host's.
+std::string platform_caveat(const std::string& platform);
 
 }  // namespace sorvane

@@ -2,7 +2,8 @@
 // window is painted a known colour with xsetroot and looked for in the view's texture.
 //
 // The tests named TwoScreens.* need an X server with two screens; ctest runs them in a second
-// process under an Xvfb of their own (SORVANE_XVFB_SCREENS), the others on the usual one.
+// process under an Xvfb of their own (SORVANE_XVFB_SCREENS), the others on the usual one. The
+// tests named Headless.* run with no display server at all, on the headless platform.
 
 #include "media/screen_capture_view.h"
 #include "media/screen_choice.h"
@@ -42,6 +43,7 @@ protected:
     void TearDown() override { expect_no_validation_messages(); }
 };
 using TwoScreens = ScreenCaptureTest;
+using Headless = ScreenCaptureTest;
 
 // Paints the root window of the test's X display.
 void paint_root(const char* colour)
@@ -200,4 +202,25 @@ TEST_F(TwoScreens, TheHintChoosesTheCapturedScreenAndTheListHasBoth)
     capture.set_physical_screen("0");
     ASSERT_TRUE(wait_until([&] { return captured_screen(capture) == 0; }));
     EXPECT_TRUE(capturing(capture));
+}
+
+TEST_F(Headless, NoScreenIsListedAndTheCaptureWarnsAndStaysOff)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("headless")) << "run with no display server";
+    // The platform's own screen stands for no physical screen.
+    EXPECT_EQ(QGuiApplication::screens().size(), 1);
+    EXPECT_TRUE(SView().get_physical_screens().empty());
+
+    WarningRecorder warnings;
+    Capture capture;
+    capture.set_resolution({640, 360});
+    ASSERT_TRUE(capture.load("Multimedia", "ScreenCapture"));
+    EXPECT_EQ(captured_screen(capture), -1);
+    EXPECT_FALSE(capturing(capture));
+    EXPECT_TRUE(warnings.contains("CaptureScreen: no screen to capture"));
+
+    capture.set_active(false);
+    capture.set_active(true);
+    EXPECT_FALSE(capturing(capture));
+    EXPECT_FALSE(capture.frame().isNull());  // the view itself still renders
 }

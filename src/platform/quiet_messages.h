@@ -1,0 +1,32 @@
+#pragma once
+
+// While one exists, the named Qt warnings are dropped and every other message goes on to the
+// handler installed before. For warnings Qt gives on the headless platform about things that
+// platform lacks by design (OpenGL, window-system Vulkan surfaces) and nothing uses, which would
+// only mislead a reader of the log. Use on the Qt thread, around one short step; they may nest.
+
+#include <QStringList>
+
+namespace sorvane::platform {
+
+class QuietMessages {
+public:
+    // Does nothing unless `active`.
+    QuietMessages(bool active, QStringList warnings);
+    ~QuietMessages();
+    QuietMessages(const QuietMessages&) = delete;
+    QuietMessages& operator=(const QuietMessages&) = delete;
+
+private:
+    bool m_active;
+    QStringList m_warnings;
+};
+
+// The web engine probes for OpenGL once as it starts, to learn the GPU vendor.
+QStringList opengl_probe_warnings();
+
+// Qt looks up the surface functions of an instance it adopts; a host's instance made for a
+// server has no surface extension, and the headless platform never makes a surface.
+QStringList vulkan_surface_warnings();
+
+}  // namespace sorvane::platform
