@@ -392,15 +392,23 @@ TEST_F(PageRequestsTest, PermissionRequestsAreDecidedByTheHostAndDeniedWithoutAC
     const std::string origin = server.url();
     EXPECT_EQ(asked->items()[0].url, origin.substr(0, origin.size() - 1)) << "the origin, without a path";
 
-    EXPECT_EQ(on_click("screen-capture"), "stream");  // the web engine picks the primary screen
+    // Screen capture needs a physical screen: under an X server the web engine picks the primary
+    // one; on the headless platform there is none, and the web engine refuses without asking.
+    const bool screens = !SView().get_physical_screens().empty();
+    EXPECT_EQ(on_click("screen-capture"), screens ? "stream" : "NotAllowedError");
 
     *grant = false;
     EXPECT_EQ(outcome("notifications"), "denied");
     EXPECT_EQ(outcome("clipboard-read"), "NotAllowedError");
     EXPECT_EQ(on_click("screen-capture"), "NotAllowedError");
-    EXPECT_EQ(names(), (std::vector<std::string>{"notifications", "geolocation", "clipboard-read-write",
-                                                 "clipboard-read-write", "screen-capture", "notifications",
-                                                 "clipboard-read-write", "screen-capture"}));
+    if (screens)
+        EXPECT_EQ(names(), (std::vector<std::string>{"notifications", "geolocation", "clipboard-read-write",
+                                                     "clipboard-read-write", "screen-capture", "notifications",
+                                                     "clipboard-read-write", "screen-capture"}));
+    else
+        EXPECT_EQ(names(), (std::vector<std::string>{"notifications", "geolocation", "clipboard-read-write",
+                                                     "clipboard-read-write", "notifications",
+                                                     "clipboard-read-write"}));
 }
 
 TEST_F(PageRequestsTest, ClipboardAccessThatTheSettingsAllowNeedsNoPermission)
