@@ -20,5 +20,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 . tools/sanitizers/env.sh
 cd build-asan
-ctest --output-on-failure --timeout 900 "$@"
+# The package test is left out: its sanitized binaries would need the sanitizer runtime on the
+# player'"'"'s machine, which has none (it runs in the ordinary suite).
+ctest --output-on-failure --timeout 900 -LE package "$@"
 ' bash "$@"
