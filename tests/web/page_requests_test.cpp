@@ -28,16 +28,6 @@ public:
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
 
-const QRgb kRed = qRgba(255, 0, 0, 255);
-const QRgb kGreen = qRgba(0, 255, 0, 255);
-const QRgb kBlue = qRgba(0, 0, 255, 255);
-
-std::string page(const std::string& body, const std::string& style = "background: rgb(255, 0, 0)")
-{
-    return "<!DOCTYPE html><html><head><style>html, body { margin: 0; " + style + " }</style></head><body>" +
-           body + "</body></html>";
-}
-
 // A block of 200 x 200 CSS pixels at the top left, blue.
 std::string block(const std::string& tag, const std::string& attributes, const std::string& content = "")
 {

@@ -241,6 +241,17 @@ void start(bool gpu_disabled);
 
 bool near(QRgb pixel, QRgb expected, int tolerance = 3);
 
+inline const QRgb kRed = qRgba(255, 0, 0, 255);
+inline const QRgb kGreen = qRgba(0, 255, 0, 255);
+inline const QRgb kBlue = qRgba(0, 0, 255, 255);
+
+// A page with `body` whose html and body elements have no margin and the given style.
+inline std::string page(const std::string& body, const std::string& style = "background: rgb(255, 0, 0)")
+{
+    return "<!DOCTYPE html><html><head><style>html, body { margin: 0; " + style + " }</style></head><body>" +
+           body + "</body></html>";
+}
+
 // Polls `done` every 10 ms, rendering the view in between, until it holds or `timeout` passes.
 bool wait_until(const sorvane::SView& view, const std::function<bool()>& done,
                 std::chrono::milliseconds timeout = 10s);
