@@ -72,6 +72,18 @@ double ms_since(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// `n` back-to-back calls, in microseconds (the fields keep their _ms names).
+Figures time_calls(int n, const std::function<void()>& call)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < n; ++i) {
+        const auto start = Clock::now();
+        call();
+        samples.push_back(ms_since(start) * 1000.0);
+    }
+    return summarise(samples);
+}
+
 long resident_kib()
 {
     std::ifstream status("/proc/self/status");
@@ -194,15 +206,6 @@ int print_platform_figures(int frames)
         frame = f.median_ms < frame.median_ms ? f : frame;
     }
     // Waited calls: a facade call that waits for the Qt thread, and the bare blocking round trip.
-    auto time_calls = [](int n, const std::function<void()>& call) {
-        std::vector<double> samples;
-        for (int i = 0; i < n; ++i) {
-            const auto start = Clock::now();
-            call();
-            samples.push_back(ms_since(start) * 1000.0);
-        }
-        return summarise(samples);
-    };
     QObject* qt = SORVANE_CTX;
     Figures waited{1e9, 0}, raw{1e9, 0};
     for (int round = 0; round < 3; ++round) {
@@ -407,15 +410,6 @@ int main(int argc, char** argv)
     view.set_refresh_rate(1);
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     view.render();  // the one frame that is due; every following call is throttled
-    auto time_calls = [](int n, const std::function<void()>& call) {
-        std::vector<double> samples;
-        for (int i = 0; i < n; ++i) {
-            const auto start = Clock::now();
-            call();
-            samples.push_back(ms_since(start) * 1000.0);
-        }
-        return summarise(samples);
-    };
     Figures throttled{1e9, 0}, raw{1e9, 0};
     for (int round = 0; round < 3; ++round) {
         const Figures t = time_calls(300, [&] { view.render(); });  // 300 calls stay within the 1 s interval
