@@ -137,9 +137,15 @@ void S::create_app()
         return;
     }
     g_qt_thread = std::thread(&S::_create_app);
+    // Real-time scheduling for the Qt thread alone. Without SCHED_RESET_ON_FORK every thread and
+    // process it starts would inherit FIFO 99 as well: the web engine's I/O and pool threads, its
+    // renderer and GPU processes, Qt's own threads. On a machine with few cores those then take
+    // the CPU from the engine's threads for tens of milliseconds whenever a page is busy (a
+    // blocking render() waited up to 90 ms for its own thread to run again after its frame step
+    // was done).
     sched_param param{};
     param.sched_priority = 99;
-    pthread_setschedparam(g_qt_thread.native_handle(), SCHED_FIFO, &param);  // best effort
+    pthread_setschedparam(g_qt_thread.native_handle(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param);  // best effort
     g_qt_thread.detach();
 }
 

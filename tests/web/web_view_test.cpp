@@ -14,6 +14,13 @@
 #include <QWebEngineCookieStore>
 #include <QtWebEngineQuick/QQuickWebEngineProfile>
 
+#include <sched.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
 using namespace sorvane;
 using namespace webtest;
 
@@ -84,6 +91,66 @@ QVariant other_than(const QVariant& value)
     }
 }
 
+
+// One task of this process or of a process it started, as /proc/<pid>/task/<tid>/stat gives it.
+struct Task {
+    pid_t pid;
+    pid_t tid;
+    std::string name;
+    int policy;
+};
+
+// The fields after the name's closing parenthesis: the state is the first, the parent's pid the
+// second, the scheduling policy the 39th.
+std::vector<std::string> stat_fields(const std::filesystem::path& stat, std::string* name = nullptr)
+{
+    std::ifstream in(stat);
+    std::string line;
+    std::getline(in, line);
+    const auto open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos)
+        return {};
+    if (name)
+        *name = line.substr(open + 1, close - open - 1);
+    std::istringstream rest(line.substr(close + 1));
+    std::vector<std::string> fields;
+    for (std::string field; rest >> field;)
+        fields.push_back(field);
+    return fields;
+}
+
+// Every task of this process and of all its descendants (the web engine's zygote, renderers and
+// GPU process).
+std::vector<Task> own_tasks()
+{
+    namespace fs = std::filesystem;
+    std::map<pid_t, pid_t> parent;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const auto fields = stat_fields(entry.path() / "stat");
+        if (fields.size() > 1)
+            parent[std::stoi(name)] = std::stoi(fields[1]);
+    }
+    std::set<pid_t> ours{getpid()};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [pid, ppid] : parent)
+            if (ours.count(ppid) && ours.insert(pid).second)
+                grew = true;
+    }
+    std::vector<Task> tasks;
+    std::error_code gone;  // a process may end while it is read
+    for (const pid_t pid : ours)
+        for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", gone)) {
+            std::string name;
+            const auto fields = stat_fields(entry.path() / "stat", &name);
+            if (fields.size() > 38)
+                tasks.push_back({pid, std::stoi(entry.path().filename()), name, std::stoi(fields[38])});
+        }
+    return tasks;
+}
 }  // namespace
 
 class WebViewTest : public WebTest {};
@@ -263,6 +330,34 @@ TEST_F(WebViewTest, NavigatingThenRunningAScriptAtOnceAlwaysShowsTheNewPage)
         view.run_javascript("console.log('ran " + std::to_string(run) + "')");
         EXPECT_TRUE(near(view.wait_for_pixel(200, 200, colour).pixel(200, 200), colour)) << "run " << run;
     }
+}
+
+// The Qt thread asks for real-time scheduling; nothing it starts may inherit it. A web engine
+// thread or renderer at FIFO 99 takes the CPU from the engine's own threads whenever a page is
+// busy, and with few cores the engine's frame then waits for tens of milliseconds.
+TEST_F(WebViewTest, OnlyTheQtThreadRunsInRealTimeNotTheWebEnginesThreadsOrProcesses)
+{
+    TestWebView view;
+    ASSERT_TRUE(view.load());
+    view.load_html(page("", "background: rgb(0, 0, 255)"), "https://realtime.test/");
+    view.wait_for_pixel(10, 10, kBlue);
+    const pid_t qt_thread = view.inside([](WebView*) { return gettid(); });
+    const auto tasks = own_tasks();
+    int others = 0;
+    std::string real_time;
+    for (const Task& task : tasks) {
+        if (task.tid == qt_thread)
+            continue;
+        if (task.pid != getpid())
+            ++others;
+        if (task.policy == SCHED_FIFO || task.policy == SCHED_RR)
+            real_time += " " + task.name + " (" + std::to_string(task.pid) + "/" + std::to_string(task.tid) + ")";
+    }
+    EXPECT_EQ(real_time, "") << "tasks in real-time scheduling besides the Qt thread";
+    EXPECT_GT(others, 0) << "no web engine process was found among this process's descendants";
+    // As root the request is granted; without the privilege the thread keeps normal scheduling.
+    if (geteuid() == 0)
+        EXPECT_EQ(sched_getscheduler(qt_thread), SCHED_FIFO | SCHED_RESET_ON_FORK);
 }
 
 TEST_F(WebViewTest, ScriptsAndScrollBarsAreSwitchedPerView)
