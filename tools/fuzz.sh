@@ -32,8 +32,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --target fuzzers -j 2
 
 . tools/sanitizers/env.sh
-# The slow unwinder would cost most of a fuzz target's executions; the targets' own code has
-# frame pointers, so the fast one still names the frames that matter there.
+# The slow unwinder would cost most of the executions of a fuzz target; the code of the targets
+# has frame pointers, so the fast one still names the frames that matter there.
 export ASAN_OPTIONS="$ASAN_OPTIONS:fast_unwind_on_malloc=1"
 ctest --test-dir "$build" -L fuzz --output-on-failure
 
