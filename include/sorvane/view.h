@@ -111,9 +111,10 @@ public:
     std::tuple<int, int, int, int> get_ime_rect() const;
 
     // Sets the one callback that answers the "res" addresses of every web view; works on any
-    // facade, even one without a view. It runs on the Qt thread with the address's path (always
-    // beginning with "/"); it stores the byte count in `size` and returns a pointer to the bytes,
-    // which stay the host's and are copied at once. Return null for "not found".
+    // facade, even one without a view. It runs on the Qt thread with the address's path, which
+    // begins with "/" unless it is empty (as for "res://app"); it stores the byte count in `size`
+    // and returns a pointer to the bytes, which stay the host's and are copied at once. Return
+    // null for "not found".
     //
     // The callback is synchronous: while it runs, the library's Qt thread does nothing else, so
     // every view's render() and every waiting call of every facade waits for it (a callback
