@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <limits>
 #include <thread>
 #include <utility>
 
@@ -146,6 +147,9 @@ void encode_record(std::vector<char>& out, std::string_view message,
                    std::uint8_t a, std::uint8_t b, std::uint8_t c,
                    std::uint8_t d)
 {
+    // The length field has 32 bits; a longer message is cut to what it can state, so the
+    // record still says exactly how many bytes follow and the stream stays readable.
+    message = message.substr(0, std::numeric_limits<std::uint32_t>::max());
     out.reserve(out.size() + kRecordHeaderSize + message.size());
     append_raw(out, milliseconds_since_epoch());
     append_raw(out, current_thread_tag());
