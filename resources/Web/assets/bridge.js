@@ -235,7 +235,7 @@ class Godot {
         });
     }
 
-    new QWebChannel(qt.webChannelTransport, function (channel) {
+    var client = new QWebChannel(qt.webChannelTransport, function (channel) {
         ___godot_channel = channel;
         godot = new Godot();
         $g = godot;
@@ -247,4 +247,16 @@ class Godot {
             connect_manager(channel.objects.___cm);
         window.dispatchEvent(new CustomEvent("godot.ready"));
     });
+    // Answers meant for the frame's previous document can reach this one: the first blank page
+    // of a view asks for the objects as this page does, and a page may leave with calls still
+    // unanswered. Every document's channel numbers its calls from 0, so such an answer would
+    // find no call here (an uncaught TypeError in the channel library) or a call of this page
+    // with the same number. Answers without a waiting call are dropped, and this page's later
+    // calls are numbered far from where any other document's are.
+    var handle_response = client.handleResponse;
+    client.handleResponse = function (message) {
+        if (message && has_own(client.execCallbacks, message.id))
+            handle_response(message);
+    };
+    client.execId = 1 + Math.floor(Math.random() * 1e12);
 })();
