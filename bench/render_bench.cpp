@@ -177,6 +177,19 @@ Figures time_view_frames(const SQuickView& view, int frames)
     return summarise(samples);
 }
 
+// Hands the view to the host and loads one of the benchmark scenes at 120 Hz; false with a
+// message when the scene did not load.
+bool load_bench_view(SQuickView& view, const char* scene, unsigned width = 1920, unsigned height = 1080)
+{
+    standin::hand_over(*g_host, view);
+    view.set_resolution({width, height});
+    view.set_refresh_rate(120);
+    if (view.load("BenchScenes", scene))
+        return true;
+    std::fprintf(stderr, "render_bench: the %s scene did not load\n", scene);
+    return false;
+}
+
 // --- The headless platform against xcb --------------------------------------------------------
 
 // One process's figures on the platform it was started on, as "name value" lines on stdout.
@@ -193,13 +206,8 @@ int print_platform_figures(int frames)
     }
     std::printf("platform %s\n", QGuiApplication::platformName().toUtf8().constData());
     SQuickView view;
-    standin::hand_over(*g_host, view);
-    view.set_resolution({1920, 1080});
-    view.set_refresh_rate(120);
-    if (!view.load("BenchScenes", "Moving")) {
-        std::fprintf(stderr, "render_bench: the Moving scene did not load\n");
+    if (!load_bench_view(view, "Moving"))
         return 1;
-    }
     Figures frame{1e9, 0};
     for (int round = 0; round < 3; ++round) {
         const Figures f = time_view_frames(view, frames);
@@ -347,13 +355,8 @@ int main(int argc, char** argv)
     // --- A frame through SView::render against the bare pipeline, alternating rounds ---------
     // The scene moves all the time, so every due render() draws a frame.
     SQuickView view;
-    standin::hand_over(*g_host, view);
-    view.set_resolution({1920, 1080});
-    view.set_refresh_rate(120);
-    if (!view.load("BenchScenes", "Moving")) {
-        std::fprintf(stderr, "render_bench: the Moving scene did not load\n");
+    if (!load_bench_view(view, "Moving"))
         return 1;
-    }
 
     QObject* qt = SORVANE_CTX;
     // Two baselines: one configured as the view is (transparent, timestamps, mipmapped), which
@@ -432,13 +435,8 @@ int main(int argc, char** argv)
     // --- A still scene: a due render() draws nothing, against the raw round trip -------------
     {
         SQuickView still;
-        standin::hand_over(*g_host, still);
-        still.set_resolution({1920, 1080});
-        still.set_refresh_rate(120);
-        if (!still.load("BenchScenes", "Still")) {
-            std::fprintf(stderr, "render_bench: the Still scene did not load\n");
+        if (!load_bench_view(still, "Still"))
             return 1;
-        }
         auto time_due_calls = [](int n, const std::function<void()>& call) {
             std::vector<double> samples;
             for (int i = 0; i < n; ++i) {
@@ -476,10 +474,7 @@ int main(int argc, char** argv)
             std::vector<std::unique_ptr<SQuickView>> views;
             for (int i = 0; i < moving + still; ++i) {
                 views.push_back(std::make_unique<SQuickView>());
-                standin::hand_over(*g_host, *views.back());
-                views.back()->set_resolution({1280, 720});
-                views.back()->set_refresh_rate(120);
-                views.back()->load("BenchScenes", i < moving ? "Moving" : "Still");
+                load_bench_view(*views.back(), i < moving ? "Moving" : "Still", 1280, 720);
             }
             return views;
         };

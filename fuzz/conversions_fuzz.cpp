@@ -22,16 +22,6 @@ using namespace sorvane::db;
 using sorvane::fuzz::ByteReader;
 using T = VariantTypeStd;
 
-T type_from(std::uint8_t b)
-{
-    b %= 44;
-    if (b == 42)
-        return static_cast<T>(-1);
-    if (b == 43)
-        return static_cast<T>(1000);
-    return static_cast<T>(b);
-}
-
 bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 bool same(int a, int b) { return a == b; }
 bool same(bool a, bool b) { return a == b; }
@@ -270,8 +260,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t type_byte = in.byte();
     switch (mode % 3) {
     case 0: check_json(in.rest(), (type_byte & 1) != 0); break;
-    case 1: check_engine_value(in, type_from(type_byte)); break;
-    default: check_from_page(page_value(in, 0), type_from(type_byte)); break;
+    case 1: check_engine_value(in, sorvane::fuzz::variant_type_from(type_byte)); break;
+    default: check_from_page(page_value(in, 0), sorvane::fuzz::variant_type_from(type_byte)); break;
     }
     return 0;
 }

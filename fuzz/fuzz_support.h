@@ -3,6 +3,8 @@
 // Shared by the fuzz targets: a reader that takes a fuzz input apart, and a check that stops the
 // run on a broken property (libFuzzer then keeps the input as a crash artifact).
 
+#include <sorvane/db.h>
+
 #include <QtGlobal>
 
 #include <algorithm>
@@ -66,6 +68,18 @@ private:
 inline void silence_qt_messages()
 {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+}
+
+// A declared type from one byte: every type of the table, and two values outside it.
+inline sorvane::db::VariantTypeStd variant_type_from(std::uint8_t b)
+{
+    using T = sorvane::db::VariantTypeStd;
+    b %= 44;
+    if (b == 42)
+        return static_cast<T>(-1);
+    if (b == 43)
+        return static_cast<T>(1000);
+    return static_cast<T>(b);
 }
 
 }  // namespace sorvane::fuzz

@@ -39,16 +39,6 @@ std::size_t vector_alternative(T type)
     }
 }
 
-T type_from(std::uint8_t b)
-{
-    b %= 44;
-    if (b == 42)
-        return static_cast<T>(-1);
-    if (b == 43)
-        return static_cast<T>(1000);
-    return static_cast<T>(b);
-}
-
 enum Flags : std::uint8_t {
     kEngineCallable = 1,  // the engine installed func_call_method
     kSignal = 2,          // the method is a signal as well
@@ -78,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int parameter_count = in.byte() % 8;
     std::vector<T> declared;
     for (int i = 0; i < parameter_count; ++i)
-        declared.push_back(type_from(in.byte()));
+        declared.push_back(sorvane::fuzz::variant_type_from(in.byte()));
     const std::uint8_t flags = in.byte();
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(in.rest()));
     const QVariantList call = document.isArray() ? document.array().toVariantList() : QVariantList{};

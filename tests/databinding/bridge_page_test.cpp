@@ -17,12 +17,7 @@ using T = VariantTypeStd;
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override { start(/*gpu_disabled=*/true); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/true));
 
 // The page every bridge test loads. `script` may replace setup(), which runs once the bridge is
 // ready; then the page says "ready <objects>". say(...) logs its arguments joined by spaces.

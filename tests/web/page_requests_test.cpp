@@ -21,12 +21,7 @@ using namespace webtest;
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override { start(/*gpu_disabled=*/true); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/true));
 
 // A block of 200 x 200 CSS pixels at the top left, blue.
 std::string block(const std::string& tag, const std::string& attributes, const std::string& content = "")

@@ -22,12 +22,7 @@ using namespace webtest;
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override { start(/*gpu_disabled=*/true); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/true));
 
 int scaled(int cycles)
 {

@@ -9,12 +9,7 @@ using namespace webtest;
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override { start(/*gpu_disabled=*/true); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/true));
 
 // An input at (50, 100), 300 x 40 CSS pixels, that reports its focus, its compositions and its
 // value.

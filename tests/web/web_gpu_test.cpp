@@ -10,12 +10,7 @@ using namespace webtest;
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override { start(/*gpu_disabled=*/false); }
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/false));
 
 }  // namespace
 

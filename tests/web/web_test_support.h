@@ -237,6 +237,17 @@ Site& site();
 // Starts the stand-in host and the application once per process, with the site serving "res".
 void start(bool gpu_disabled);
 
+// A test program's global environment: starts the library once, before the first test.
+//   const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(true));
+class Started : public ::testing::Environment {
+public:
+    explicit Started(bool gpu_disabled) : m_gpu_disabled(gpu_disabled) {}
+    void SetUp() override { start(m_gpu_disabled); }
+
+private:
+    bool m_gpu_disabled;
+};
+
 // --- A web view as the host drives it -----------------------------------------------------------
 
 bool near(QRgb pixel, QRgb expected, int tolerance = 3);
