@@ -7,9 +7,9 @@
 
 namespace standin {
 
-QImage VulkanHost::read_back(uint64_t vk_image, int width, int height)
+QImage VulkanHost::read_back(uint64_t vk_image, int width, int height, VkImageLayout layout)
 {
-    const RgbaImage pixels = read_back_rgba(vk_image, width, height);
+    const RgbaImage pixels = read_back_rgba(vk_image, width, height, layout);
     QImage result(width, height, QImage::Format_RGBA8888_Premultiplied);
     if (result.isNull())
         throw std::runtime_error("standin host: out of memory for a " + std::to_string(width) + "x" +

@@ -16,7 +16,8 @@ public:
 
     // read_back_rgba() as a QImage::Format_RGBA8888_Premultiplied: the bytes exactly as stored,
     // and Qt renders with premultiplied alpha. Throws std::runtime_error on failure.
-    QImage read_back(uint64_t vk_image, int width, int height);
+    QImage read_back(uint64_t vk_image, int width, int height,
+                     VkImageLayout layout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL);
 };
 
 // Saves an image as PNG; returns false (and prints why) on failure.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace standin {
@@ -10,6 +12,33 @@ namespace standin {
 namespace {
 
 constexpr const char* kValidationLayer = "VK_LAYER_KHRONOS_validation";
+constexpr const char* kQueueLockLayer = "VK_LAYER_SORVANE_queue_lock";
+
+// Prepends `value` to the ':'-separated list in environment variable `name` for as long as it
+// lives, then puts the old value back.
+class EnvironmentPrepend {
+public:
+    EnvironmentPrepend(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        const std::string joined = m_old && !m_old->empty() ? value + ":" + *m_old : value;
+        setenv(name, joined.c_str(), 1);
+    }
+    ~EnvironmentPrepend()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+    EnvironmentPrepend(const EnvironmentPrepend&) = delete;
+    EnvironmentPrepend& operator=(const EnvironmentPrepend&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 const char* result_name(VkResult result)
 {
@@ -165,6 +194,20 @@ void VulkanHostBase::create_instance(const HostOptions& options)
     m_api_version = VK_MAKE_API_VERSION(0, VK_API_VERSION_MAJOR(loader_version),
                                         VK_API_VERSION_MINOR(loader_version), 0);
 
+    // The queue-lock layer comes through the environment, as an engine extension sets it up
+    // before the engine creates its instance.
+    std::optional<EnvironmentPrepend> layer_path, instance_layers;
+    if (!options.queue_lock_layer_dir.empty()) {
+        layer_path.emplace("VK_ADD_LAYER_PATH", options.queue_lock_layer_dir);
+        instance_layers.emplace("VK_INSTANCE_LAYERS", kQueueLockLayer);
+        if (!has_layer(kQueueLockLayer)) {
+            throw std::runtime_error(std::string("standin host: ") + kQueueLockLayer +
+                                     " was requested but the loader finds no manifest of it in " +
+                                     options.queue_lock_layer_dir);
+        }
+        m_queue_lock = true;
+    }
+
     std::vector<const char*> layers;
     std::vector<const char*> extensions;
     for (const std::string& e : options.instance_extensions)
@@ -234,6 +277,14 @@ void VulkanHostBase::create_instance(const HostOptions& options)
     info.enabledExtensionCount = static_cast<uint32_t>(extensions.size());
     info.ppEnabledExtensionNames = extensions.data();
     check(vkCreateInstance(&info, nullptr, &m_instance), "vkCreateInstance");
+    if (m_queue_lock) {
+        // The loader reports every layer it adds from the environment: here the host's own
+        // choice, not a problem.
+        std::lock_guard lock(m_messages_mutex);
+        std::erase_if(m_messages, [](const std::string& m) {
+            return m.find("VK_INSTANCE_LAYERS") != std::string::npos && m.find(kQueueLockLayer) != std::string::npos;
+        });
+    }
 
     if (validation) {
         auto create_messenger = reinterpret_cast<PFN_vkCreateDebugUtilsMessengerEXT>(
@@ -407,7 +458,7 @@ void VulkanHostBase::submit_and_wait(const std::function<void(VkCommandBuffer)>&
 
 // --- Read-back ------------------------------------------------------------------------------
 
-RgbaImage VulkanHostBase::read_back_rgba(uint64_t vk_image, int width, int height)
+RgbaImage VulkanHostBase::read_back_rgba(uint64_t vk_image, int width, int height, VkImageLayout layout)
 {
     if (vk_image == 0)
         throw std::runtime_error("standin host: read_back of a null image");
@@ -448,7 +499,7 @@ RgbaImage VulkanHostBase::read_back_rgba(uint64_t vk_image, int width, int heigh
         // chain), so it waits for every earlier write on the queue. Cost is no concern here.
         to_transfer.srcAccessMask = VK_ACCESS_MEMORY_WRITE_BIT;
         to_transfer.dstAccessMask = VK_ACCESS_TRANSFER_READ_BIT;
-        to_transfer.oldLayout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL;
+        to_transfer.oldLayout = layout;
         to_transfer.newLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
         to_transfer.srcQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
         to_transfer.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
@@ -475,7 +526,7 @@ RgbaImage VulkanHostBase::read_back_rgba(uint64_t vk_image, int width, int heigh
         to_attachment.srcAccessMask = 0;
         to_attachment.dstAccessMask = VK_ACCESS_MEMORY_READ_BIT | VK_ACCESS_MEMORY_WRITE_BIT;
         to_attachment.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_SRC_OPTIMAL;
-        to_attachment.newLayout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL;
+        to_attachment.newLayout = layout;
 
         // Makes the copied bytes visible to the CPU; waiting on the fence alone does not.
         VkBufferMemoryBarrier to_host{};

@@ -36,6 +36,12 @@ struct HostOptions {
     bool synchronization_validation = false;
     // Extra instance extensions to enable, for example "VK_KHR_surface". None by default.
     std::vector<std::string> instance_extensions;
+    // The folder that holds the queue-lock layer's manifest (VkLayer_sorvane_queue_lock.json).
+    // When set, the host enables VK_LAYER_SORVANE_queue_lock as an engine does: through the
+    // loader's environment (VK_ADD_LAYER_PATH, VK_INSTANCE_LAYERS), which places it above the
+    // layers the application enables. The environment is restored once the instance exists, so
+    // other hosts of the process choose for themselves. Throws when the loader cannot find it.
+    std::string queue_lock_layer_dir;
     // Index into vkEnumeratePhysicalDevices; the first device by default.
     uint32_t physical_device_index = 0;
 };
@@ -56,6 +62,8 @@ public:
     VkDevice device() const { return m_device; }
     // Queue 0 of queue family 0, the queue the library renders on too.
     VkQueue queue() const { return m_queue; }
+    // Whether this host's instance has the queue-lock layer (HostOptions::queue_lock_layer_dir).
+    bool queue_lock() const { return m_queue_lock; }
     uint32_t queue_family_index() const { return 0; }
     // The apiVersion the instance was created with (VK_MAKE_API_VERSION form, at least 1.1).
     uint32_t api_version() const { return m_api_version; }
@@ -68,14 +76,15 @@ public:
     void clear_validation_messages();
 
     // Reads mip 0, layer 0 of a VK_FORMAT_R8G8B8A8_UNORM 2D image of width x height pixels that
-    // is in VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL (where the library leaves its texture). The
-    // image goes to TRANSFER_SRC_OPTIMAL for the copy and back to COLOR_ATTACHMENT_OPTIMAL
-    // afterwards, because the producer tracks its layout itself. The image needs
+    // is in `layout` (where the library leaves its texture: COLOR_ATTACHMENT_OPTIMAL unless the
+    // view was told otherwise). The image goes to TRANSFER_SRC_OPTIMAL for the copy and back to
+    // `layout` afterwards, because the producer tracks its layout itself. The image needs
     // VK_IMAGE_USAGE_TRANSFER_SRC_BIT. Waits until the copy has finished.
     //
     // The result holds the bytes exactly as stored: RGBA8 with premultiplied alpha, as Qt
     // renders. Throws std::runtime_error on failure.
-    RgbaImage read_back_rgba(uint64_t vk_image, int width, int height);
+    RgbaImage read_back_rgba(uint64_t vk_image, int width, int height,
+                             VkImageLayout layout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL);
 
     // Records commands with `record` into the host's command buffer, submits it on queue 0 and
     // waits for it to finish. For tests that need to prepare or inspect images themselves.
@@ -107,6 +116,7 @@ private:
     VkCommandBuffer m_command_buffer = VK_NULL_HANDLE;
     VkFence m_fence = VK_NULL_HANDLE;
     uint32_t m_api_version = 0;
+    bool m_queue_lock = false;
     std::string m_device_name;
     VkPhysicalDeviceMemoryProperties m_memory_properties{};
 

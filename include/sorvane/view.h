@@ -42,13 +42,21 @@ public:
     // successful load fetch get_texture() once and call render() once per host frame.
     //
     // The view renders on queue family 0, queue 0 of the host's device, which the host shares
-    // with the library. Vulkan requires submissions to one queue to be externally synchronised:
-    // the host must not submit to that queue while a render() call is in progress (submit
-    // between render() calls, on the thread that calls render(), or under the host's own lock).
+    // with the library. Vulkan requires submissions to one queue to be externally synchronised.
+    // With the queue-lock layer (VK_LAYER_SORVANE_queue_lock, enabled by the host before it
+    // creates its instance) every submission of every thread is serialised, the library's and
+    // the host's alike. Without it the host must not submit to that queue while load() or
+    // render() is in progress (the first load() then warns once).
     //
-    // After a frame the texture is left in VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL. A host that
-    // transitions it (for example to copy from it) must transition it back before the next
-    // render(), because the library tracks the layout itself.
+    // A null instance, physical device or device refuses the load with a warning naming it.
+    //
+    // After a frame the texture is left in VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL unless
+    // set_texture_layout() chose another layout. A host that transitions it (for example to
+    // copy from it) must transition it back before the next render(), because the library
+    // tracks the layout itself. The image is R8G8B8A8_UNORM holding sRGB-encoded values, created
+    // with VK_IMAGE_CREATE_MUTABLE_FORMAT_BIT: sample it through an R8G8B8A8_SRGB view where
+    // the shader works in linear colour (3D materials), through a UNORM view where it works on
+    // the encoded values (2D drawing that writes them straight out).
 
     // Adopts the host's VkInstance (the library never creates one of its own).
     void set_view_monitor(VkInstance_T*& instance);
@@ -74,6 +82,23 @@ public:
     void set_resolution(std::tuple<unsigned, unsigned> size) const;
     void set_refresh_rate(int rate) const;
     void set_mipmaps_enabled(bool enabled) const;
+
+    // --- How the texture is handed over ------------------------------------------------------
+    //
+    // The layout the texture is left in after load() and after every render() that renders:
+    // VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL (the default), VK_IMAGE_LAYOUT_SHADER_READ_ONLY_OPTIMAL
+    // (what an engine that samples an imported image without transitioning it needs) or
+    // VK_IMAGE_LAYOUT_GENERAL. With SHADER_READ_ONLY_OPTIMAL the frame's last barrier makes every
+    // mip level visible to the host's later shader reads (vertex, fragment, compute) on the same
+    // queue; with GENERAL to every later command. The library takes the texture back itself at
+    // the next frame, after the host's reads: the host records no barrier of its own. Any other
+    // value warns and keeps the old layout. Takes effect at the next rendered frame (a change
+    // makes the next due render() render).
+    void set_texture_layout(int layout);
+    int get_texture_layout() const;
+    // The mip levels that hold the picture: the whole chain (get_mips_count()) with mipmaps
+    // enabled, otherwise 1. Import or sample only these levels.
+    int get_content_mips_count() const;
 
     // The texture's VkImage handle (0 before a successful load). It stays the same object until
     // the next load, reset or destroy(), which release it: stop sampling it before those.

@@ -89,6 +89,22 @@ int SView::get_mips_count() const
     return carry::waited(m_view, [](View* v) { return v->mips_count(); }, 1);
 }
 
+void SView::set_texture_layout(int layout)
+{
+    carry::waited(m_view, [layout](View* v) { v->set_texture_layout(layout); });
+}
+
+int SView::get_texture_layout() const
+{
+    return carry::waited(m_view, [](View* v) { return v->texture_layout(); },
+                         int(VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL));
+}
+
+int SView::get_content_mips_count() const
+{
+    return carry::waited(m_view, [](View* v) { return v->content_mips_count(); }, 1);
+}
+
 unsigned long SView::get_texture() const
 {
     return carry::waited(m_view, [](View* v) { return static_cast<unsigned long>(v->native_texture()); });

@@ -44,6 +44,20 @@ std::int64_t now_ns()
         .count();
 }
 
+// Says once per process when the engine's device has no queue lock: then the engine must not
+// submit to the shared queue while a call of the library renders.
+void warn_once_without_queue_lock(QRhi* rhi)
+{
+    static bool warned = false;
+    if (warned || queue_lock_active(rhi))
+        return;
+    warned = true;
+    qWarning() << "the queue-lock layer VK_LAYER_SORVANE_queue_lock is not active on the engine's "
+                  "device: the library submits to queue 0 of family 0 unsynchronised with the "
+                  "engine's own submissions, so the engine must not submit to that queue from any "
+                  "thread while load() or render() runs (see the engine integration guide)";
+}
+
 // Button numbers of the host's mouse_click.
 constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton,
                                         Qt::BackButton, Qt::ForwardButton};
@@ -102,11 +116,25 @@ void View::release_pipeline()
     m_window = nullptr;
     delete m_render_control;
     m_render_control = nullptr;
+    // Every frame of the library waited for its own completion, and the views of the image
+    // went with the QRhi's releases above.
+    m_hand_over_image.destroy();
 }
 
 void View::set_vulkan_instance(VkInstance instance)
 {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Vulkan);
+    if (!instance) {
+        // Qt would create an instance of its own: the texture would live on a device the host
+        // knows nothing of.
+        qWarning() << "set_view_monitor: the VkInstance is null; the view will not load until it "
+                      "is given the engine's instance (an engine hands out valid handles only on "
+                      "its render thread)";
+        if (is_loaded())
+            reset();
+        m_vulkan_instance.reset();
+        return;
+    }
     if (m_vulkan_instance && m_vulkan_instance->vkInstance() == instance)
         return;
     if (is_loaded()) {
@@ -121,7 +149,29 @@ void View::set_vulkan_instance(VkInstance instance)
 
 void View::set_graphics_device(VkPhysicalDevice physical_device, VkDevice device)
 {
+    if (!physical_device || !device)
+        qWarning().noquote() << "set_statistics_monitor: the"
+                             << (physical_device ? "VkDevice" : device ? "VkPhysicalDevice" : "VkPhysicalDevice and the VkDevice")
+                             << (physical_device || device ? "is null;" : "are null;")
+                             << "the view will not load until it is given the engine's handles";
+    m_physical_device = physical_device;
+    m_device = device;
+    m_device_given = true;
     m_graphics_device = QQuickGraphicsDevice::fromDeviceObjects(physical_device, device, 0, 0);
+}
+
+void View::set_texture_layout(int layout)
+{
+    if (!is_hand_over_layout(layout)) {
+        qWarning() << "set_texture_layout:" << layout
+                   << "is not a layout the texture can be handed over in (VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL,"
+                      " VK_IMAGE_LAYOUT_SHADER_READ_ONLY_OPTIMAL or VK_IMAGE_LAYOUT_GENERAL); it stays"
+                   << m_texture_layout;
+        return;
+    }
+    if (layout != m_texture_layout)
+        m_dirty = true;  // the next due frame leaves the texture in the new layout
+    m_texture_layout = layout;
 }
 
 void View::set_resolution(double width, double height)
@@ -178,13 +228,20 @@ bool View::load_module(const QString& module, const QString& name)
         qWarning() << "resolution not set, height must be more than 256. Call `set_resolution(width, height)`";
         return false;
     }
+    // Without the host's own handles Qt would make a device of its own, and the host would
+    // sample an image of a device it knows nothing of.
+    const char* missing = !m_vulkan_instance ? "VkInstance (set_view_monitor)"
+                          : !m_device_given  ? "VkPhysicalDevice and VkDevice (set_statistics_monitor)"
+                          : !m_physical_device ? "VkPhysicalDevice (set_statistics_monitor)"
+                          : !m_device          ? "VkDevice (set_statistics_monitor)"
+                                               : nullptr;
+    if (missing) {
+        qWarning().noquote() << "load refused: the engine's" << missing
+                             << "is missing or null; the view renders only on the engine's own device";
+        return false;
+    }
     if (is_loaded() || m_root_item || m_texture)
         reset();
-    if (!m_vulkan_instance)
-        qWarning() << "no Vulkan instance: call set_view_monitor before loading";
-    if (m_graphics_device.isNull())
-        qWarning() << "no Vulkan device: call set_statistics_monitor before loading; Qt will "
-                      "render on a device of its own that the host cannot sample";
 
     m_render_control = new QQuickRenderControl(this);
     // Whatever changes the scene (bindings, animations, page and video frames, hover and focus
@@ -261,6 +318,7 @@ bool View::load_module(const QString& module, const QString& name)
     m_rhi = m_render_control->rhi();
     if (!m_rhi)
         throw std::runtime_error("No QRhi");
+    warn_once_without_queue_lock(m_rhi);
 
     // Refuse sizes the device cannot hold before the texture reaches the driver.
     const QString too_large = check_texture_fits_device(
@@ -285,10 +343,8 @@ void View::build_render_target()
     const QSize size(static_cast<int>(std::lround(root->width())),
                      static_cast<int>(std::lround(root->height())));
 
-    m_texture = m_rhi->newTexture(QRhiTexture::RGBA8, size, 1,
-                                  QRhiTexture::RenderTarget | QRhiTexture::MipMapped |
-                                      QRhiTexture::UsedWithGenerateMips);
-    if (!m_texture->create())
+    m_texture = m_hand_over_image.create(m_rhi, size);
+    if (!m_texture)
         throw std::runtime_error("Cannot create texture object");
 
     m_depth_stencil = m_rhi->newRenderBuffer(QRhiRenderBuffer::DepthStencil, size, 1);
@@ -324,14 +380,20 @@ void View::render_frame()
 
     m_render_control->polishItems();
     m_render_control->beginFrame();
+    QRhiCommandBuffer* cb = m_render_control->commandBuffer();
+    const VkImageLayout handed_over = VkImageLayout(m_texture->nativeTexture().layout);
+    if (handed_over == VK_IMAGE_LAYOUT_SHADER_READ_ONLY_OPTIMAL || handed_over == VK_IMAGE_LAYOUT_GENERAL)
+        take_texture_back(m_rhi, cb, m_texture);
     m_render_control->sync();
     m_render_control->render();
     // The mip chain is generated from the frame just rendered, not the one before it.
     if (m_mipmaps_enabled) {
         QRhiResourceUpdateBatch* batch = m_rhi->nextResourceUpdateBatch();
         batch->generateMips(m_texture);
-        m_render_control->commandBuffer()->resourceUpdate(batch);
+        cb->resourceUpdate(batch);
     }
+    if (m_texture_layout != VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL)
+        leave_texture_in(m_rhi, cb, m_texture, VkImageLayout(m_texture_layout));
     m_render_control->endFrame();
 }
 

@@ -14,6 +14,7 @@
 
 #include "runtime/callback_slot.h"
 #include "runtime/live_objects.h"
+#include "view/hand_over_texture.h"
 
 class QJSValue;
 class QQmlComponent;
@@ -78,6 +79,12 @@ public:
         m_mipmaps_enabled = enabled;
     }
     int mips_count() const;
+    // Mip levels that hold the current picture: the whole chain with mipmaps, otherwise 1.
+    int content_mips_count() const { return m_mipmaps_enabled ? mips_count() : 1; }
+    // The VkImageLayout the texture is left in after every rendered frame (a value that
+    // is_hand_over_layout() refuses warns and keeps the old one).
+    void set_texture_layout(int layout);
+    int texture_layout() const { return m_texture_layout; }
     std::uint64_t native_texture() const { return m_native_texture; }
     std::int64_t frame_interval_ms() const { return m_frame_interval_ms; }
     bool is_loaded() const { return m_render_control != nullptr; }
@@ -139,6 +146,13 @@ private:
     std::uint64_t m_frames_rendered = 0;
     // Replaced, not re-created, when the host hands over a different instance.
     std::unique_ptr<QVulkanInstance> m_vulkan_instance;
+    // The handles as the host gave them; a null one refuses the load.
+    VkPhysicalDevice m_physical_device = VK_NULL_HANDLE;
+    VkDevice m_device = VK_NULL_HANDLE;
+    bool m_device_given = false;
+    int m_texture_layout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL;
+    // The VkImage behind m_texture; freed after the render control (and its QRhi) are gone.
+    HandOverImage m_hand_over_image;
 };
 
 }  // namespace sorvane

@@ -66,6 +66,9 @@ public:
     int get_refresh_rate() const;
     void set_mipmaps_enabled(bool enabled);
     int get_mips_count() const;
+    void set_texture_layout(int layout);
+    int get_texture_layout() const;
+    int get_content_mips_count() const;
     unsigned long get_texture() const;
     void render() const;
     // Written without const in one table and with it in another: both are exported.
@@ -414,6 +417,9 @@ int main(int argc, char**)
     keep(&SView::get_refresh_rate);
     keep(static_cast<void (SView::*)(bool)>(&SView::set_mipmaps_enabled));
     keep(&SView::get_mips_count);
+    keep(&SView::set_texture_layout);
+    keep(&SView::get_texture_layout);
+    keep(&SView::get_content_mips_count);
     keep(&SView::get_texture);
     keep(&SView::render);
     using ConsoleLog = std::function<void(int, std::string, int, std::string)>;

@@ -18,11 +18,15 @@ class StopLibraryAtEnd : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-void start(bool gpu_disabled)
+void start(bool gpu_disabled, bool synchronization_validation)
 {
     standin::HostOptions options;
     options.validation = true;
+    options.synchronization_validation = synchronization_validation;
     options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+    // Every submission of the host's threads and the library's is serialised, as in an engine
+    // that ships the addon.
+    options.queue_lock_layer_dir = SORVANE_LAYER_DIR;
     g_host = new standin::VulkanHost(options);
     sorvane::opts::PATH_PROJECT_ROOT = TEST_PROJECT_ROOT;
     sorvane::opts::GPU_DISABLED = gpu_disabled;

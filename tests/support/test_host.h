@@ -7,10 +7,11 @@
 
 namespace test_host {
 
-// Creates the host (validation layer on, and the surface extensions that a presenting engine
-// has, whose functions Qt looks up) and starts the library with the tests' project root.
-// Call once per process, before any view exists.
-void start(bool gpu_disabled = false);
+// Creates the host (validation layer on, the queue-lock layer above it, and the surface
+// extensions that a presenting engine has, whose functions Qt looks up) and starts the library with the tests' project root.
+// Call once per process, before any view exists. `synchronization_validation` adds the
+// layer's hazard checks (slower).
+void start(bool gpu_disabled = false, bool synchronization_validation = false);
 
 // The host made by start().
 standin::VulkanHost& host();
