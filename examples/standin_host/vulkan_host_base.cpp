@@ -451,7 +451,10 @@ void VulkanHostBase::submit_and_wait(const std::function<void(VkCommandBuffer)>&
     submit.sType = VK_STRUCTURE_TYPE_SUBMIT_INFO;
     submit.commandBufferCount = 1;
     submit.pCommandBuffers = &m_command_buffer;
-    check(vkQueueSubmit(m_queue, 1, &submit, m_fence), "vkQueueSubmit");
+    {
+        std::lock_guard queue_lock(m_queue_mutex);
+        check(vkQueueSubmit(m_queue, 1, &submit, m_fence), "vkQueueSubmit");
+    }
     check(vkWaitForFences(m_device, 1, &m_fence, VK_TRUE, UINT64_MAX), "vkWaitForFences");
     check(vkResetFences(m_device, 1, &m_fence), "vkResetFences");
 }

@@ -62,6 +62,9 @@ public:
     VkDevice device() const { return m_device; }
     // Queue 0 of queue family 0, the queue the library renders on too.
     VkQueue queue() const { return m_queue; }
+    // The host's own lock around its submissions to queue(), as an engine keeps one for its
+    // threads; the library cannot see it. submit_and_wait() holds it while it submits.
+    std::mutex& queue_mutex() { return m_queue_mutex; }
     // Whether this host's instance has the queue-lock layer (HostOptions::queue_lock_layer_dir).
     bool queue_lock() const { return m_queue_lock; }
     uint32_t queue_family_index() const { return 0; }
@@ -122,6 +125,8 @@ private:
 
     // Guards the command buffer, the fence and the host's own queue submissions.
     std::mutex m_submit_mutex;
+    // Held around every submission of the host's own threads (an engine's private queue lock).
+    std::mutex m_queue_mutex;
 
     mutable std::mutex m_messages_mutex;
     std::vector<std::string> m_messages;

@@ -1,7 +1,7 @@
 // The engine's threads and the library submitting to the one shared queue at the same time.
 //
 // Host worker threads submit transfer work to queue 0 in a tight loop, as an engine's loader
-// threads do, while a QML scene, an animated page and a video render and reload. With the
+// threads do (under the host's own queue lock, which the library cannot see), while a QML scene, an animated page and a video render and reload. With the
 // queue-lock layer in the host's instance the validation layer (its thread-safety checks sit
 // below the queue lock) reports nothing and every frame is right.
 //
@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -103,7 +104,13 @@ private:
         submit.commandBufferCount = 1;
         submit.pCommandBuffers = &m_cb;
         while (!m_stop) {
-            if (vkQueueSubmit(m_host.queue(), 1, &submit, m_fence) != VK_SUCCESS ||
+            VkResult submitted;
+            {
+                // The host's threads keep apart from each other; only the library is outside.
+                std::lock_guard lock(m_host.queue_mutex());
+                submitted = vkQueueSubmit(m_host.queue(), 1, &submit, m_fence);
+            }
+            if (submitted != VK_SUCCESS ||
                 vkWaitForFences(m_host.device(), 1, &m_fence, VK_TRUE, 5'000'000'000ull) != VK_SUCCESS) {
                 ++m_failures;
                 return;  // a lost device stays lost
