@@ -49,6 +49,14 @@ set(SORVANE_ADDON_DEBUG_DIR "${CMAKE_BINARY_DIR}/addon-debug" CACHE PATH
 install(TARGETS sorvane
   LIBRARY DESTINATION . COMPONENT addon NAMELINK_COMPONENT addon
   EXCLUDE_FROM_ALL)
+# The queue-lock layer and its manifest, which the engine extension points the Vulkan loader at
+# (docs/engine-integration.md, "The shared queue"). It needs only libc and libstdc++.
+install(TARGETS sorvane_queue_lock
+  LIBRARY DESTINATION vulkan-layers COMPONENT addon
+  EXCLUDE_FROM_ALL)
+install(FILES ${SORVANE_LAYER_DIR}/VkLayer_sorvane_queue_lock.json
+  DESTINATION vulkan-layers COMPONENT addon
+  EXCLUDE_FROM_ALL)
 
 # What the install-time script needs to know, generated beside it (generator expressions in
 # the plugin list are resolved then).

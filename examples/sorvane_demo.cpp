@@ -415,6 +415,15 @@ int main(int argc, char** argv)
     try {
         standin::HostOptions host_options;
         host_options.instance_extensions = {"VK_KHR_surface", "VK_KHR_xcb_surface"};
+        // As an engine extension does: the queue-lock layer of the addon folder (or of the
+        // build, when run from it) goes into the instance, so every submission is serialised.
+        for (const std::string& dir : {options.project_root + "/addons/webview/vulkan-layers",
+                                      std::string(SORVANE_LAYER_DIR)}) {
+            if (fs::exists(dir + "/VkLayer_sorvane_queue_lock.json", error)) {
+                host_options.queue_lock_layer_dir = dir;
+                break;
+            }
+        }
         standin::VulkanHostBase host(host_options);
         std::printf("[%8.1f ms] host Vulkan device: %s\n", ms_since(start), host.device_name().c_str());
 

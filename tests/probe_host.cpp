@@ -4,13 +4,17 @@
 //
 //   probe_host [--project-root DIR] [--gpu-disabled] [--sandboxed] [--ffmpeg-debug]
 //              [--set-ffmpeg-debug] [--logging-debug] [--create-twice] [--facade-first]
-//              [--restart] [--expect-no-platform]
+//              [--restart] [--expect-no-platform] [--show-scene]
 //
 // With --expect-no-platform the start is expected to find no Qt platform that can run: the probe
 // reports what a host sees then (how long each call takes, whether facades get a view) and exits
-// normally, as a game must be able to.
+// normally, as a game must be able to. With --show-scene it also shows the video player's scene (with
+// its images) on a Vulkan host of its own for a second before it stops, as a game does.
 
 #include <sorvane/sorvane.h>
+
+#include "standin_host/hand_over.h"
+#include "standin_host/vulkan_host_base.h"
 
 #include <QApplication>
 
@@ -87,6 +91,7 @@ int probe_without_platform()
 int main(int argc, char** argv)
 {
     bool create_twice = false, facade_first = false, restart = false, expect_no_platform = false;
+    bool show_scene = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--project-root" && i + 1 < argc)
@@ -109,6 +114,8 @@ int main(int argc, char** argv)
             restart = true;
         else if (arg == "--expect-no-platform")
             expect_no_platform = true;
+        else if (arg == "--show-scene")
+            show_scene = true;
         else {
             std::fprintf(stderr, "probe_host: unknown argument %s\n", arg.c_str());
             return 2;
@@ -168,6 +175,22 @@ int main(int argc, char** argv)
     view.destroy();
     view.destroy();
     print("destroyed_refresh_rate", std::to_string(view.get_refresh_rate()));
+
+    // The engine outlives the library, as it does in a game.
+    std::unique_ptr<standin::VulkanHostBase> host;
+    if (show_scene) {
+        host = std::make_unique<standin::VulkanHostBase>();
+        SVideoPlayerView player;
+        standin::hand_over(*host, player);
+        player.set_resolution({640, 360});
+        print("scene_loaded", player.load("Multimedia", "VideoPlayer") ? "yes" : "no");
+        // A second of frames, long enough for the scene's images to load and enter Qt's cache.
+        for (int i = 0; i < 50; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            player.render();
+        }
+        player.destroy();
+    }
 
     SQuickView kept;  // outlives the event loop
     SCameraView camera;

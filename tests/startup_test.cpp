@@ -183,6 +183,19 @@ TEST(Startup, AFacadeMadeBeforeTheStartWaitsForIt)
     EXPECT_EQ(r.values.at("early_facade_has_view"), "yes");
 }
 
+// A game that showed a scene with images, destroyed it and stopped the library exits without a
+// word from Qt (Qt Quick's image cache is destroyed by the exit with its expiry timer still
+// set), and without a crash.
+TEST(Startup, AGameThatShowedAViewExitsCleanlyAfterDestroy)
+{
+    const ProbeResult r = run_probe("--show-scene");
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.values.at("scene_loaded"), "yes");
+    EXPECT_EQ(r.values.at("state"), "stopped");
+    EXPECT_EQ(count(r.stderr_text, "Timers cannot be stopped"), 0u) << r.stderr_text;
+    EXPECT_EQ(count(r.stderr_text, "QObject::"), 0u) << r.stderr_text;
+}
+
 TEST(Startup, DebugChannelReportsAMissingListenerAndFeedsAPresentOne)
 {
     const char* path = "/tmp/webview.debug.sock";

@@ -8,8 +8,9 @@
 // game engine it needs no Qt: VulkanHost (vulkan_host.h) adds the read-back into a QImage.
 //
 // Queue sharing: the library renders on the same queue 0. Vulkan requires submissions to one
-// queue to be externally synchronised, so call read_back() and submit_and_wait() only between
-// render() calls (for example on the thread that calls render()), never while one is running.
+// queue to be externally synchronised. With HostOptions::queue_lock_layer_dir the queue-lock
+// layer does that for every thread; without it, call read_back() and submit_and_wait() only
+// between render() calls (for example on the thread that calls render()).
 //
 // Lifetime: destroy every view and shut the library down before destroying the host; the
 // library keeps using the instance and device it adopted until then.
