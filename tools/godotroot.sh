@@ -10,7 +10,8 @@
 #       /var/cache/sorvane, like the build root; about a minute and 1 GB of downloads once)
 #   tools/godotroot.sh [--cwd DIR] -- <command...>
 #       runs a command inside it, with the project directory bound at its own path (read-write,
-#       so that the command can write into the build directory)
+#       so that the command can write into the build directory) and an empty /root (HOME) of its
+#       own, so that nothing Godot writes there (logs, settings) stays in the cached root
 #
 # Entering works from inside the build root too (tools/buildroot.sh shows it the cache), but
 # creating does not: exit status 77 says that the root has not been created yet.
@@ -56,4 +57,4 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "godotroot.sh: no command given" >&2; exit 2; }
 # Not exec: the trap removes the temporary list afterwards.
-debian_root_enter "$root" --bind "$project" "$project" --cwd "$cwd" -- "$@"
+debian_root_enter "$root" --tmpfs /root --bind "$project" "$project" --cwd "$cwd" -- "$@"

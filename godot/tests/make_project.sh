@@ -6,7 +6,8 @@
 #   make_project.sh <build-dir> <work-dir>
 set -euo pipefail
 build=$(cd "$1" && pwd)
-work=$2
+mkdir -p "$2"
+work=$(cd "$2" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$work/project
 mkdir -p "$project"

@@ -19,8 +19,8 @@ func run() -> void:
 
 	var title = await wait_signal(view.title_changed, 60)
 	check(title != null and title[0] == "Colour page", "title_changed gives the page's title (got %s)" % [title])
-	check(seen == ["load_started " + url, "url_changed " + url, "load_finished %s true" % url],
-		"load_started, url_changed and load_finished in order (got %s)" % [seen])
+	check(seen == ["load_started " + url, "load_finished %s true" % url],
+		"load_started and load_finished in order, and no url_changed for the address set (got %s)" % [seen])
 	check(view.url == url and view.title == "Colour page", "url and title properties follow the page")
 	await expect_pixel(320, 240, PAGE_COLOUR, "the page's background")
 
@@ -41,3 +41,12 @@ func run() -> void:
 	view.run_javascript("document.title = 'Renamed'")
 	title = await wait_signal(view.title_changed, 20)
 	check(title != null and title[0] == "Renamed", "a title the page sets later arrives (got %s)" % [title])
+
+	# A navigation of the page's own: the new address, then its loading.
+	seen.clear()
+	var next := url + "?next"
+	view.run_javascript("location.href = '%s'" % next)
+	await wait_signal(view.load_finished, 30)
+	check(seen == ["url_changed " + next, "load_started " + next, "load_finished %s true" % next],
+		"a navigation of the page's own reports the address and its loading, in order (got %s)" % [seen])
+	check(view.url == next, "url follows the page (it is %s)" % view.url)
