@@ -13,10 +13,18 @@ func run() -> void:
 		return
 	await expect_pixel(320, 240, Color("#3366cc"), "the page before the click")
 
-	await click(Vector2(100, 120))
-	var title = await wait_signal(view.title_changed, 20)
-	while title != null and not title[0].begins_with("clicked"):
-		title = await wait_signal(view.title_changed, 20)
+	# A click right after the first load was once lost (1 run in 4 here, with the web engine's
+	# GPU process reporting a transient failure); a lost click is tried again, at most three
+	# times, and said in the log, so that it stays visible while a click at the wrong point or
+	# no input at all still fails.
+	var title = null
+	for attempt in 3:
+		await click(Vector2(100, 120))
+		title = await wait_signal(view.title_changed, 8)
+		if title != null:
+			if attempt > 0:
+				print("NOTE: the click reached the page at attempt %d" % (attempt + 1))
+			break
 	check(title != null and title[0] == "clicked 100,120", "the click lands at the same point of the page (got %s)" % [title])
 	await expect_pixel(320, 240, Color("#33cc66"), "the page after the click")
 
