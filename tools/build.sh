@@ -3,10 +3,19 @@
 # machine's own Qt is older than 6.8). Extra arguments go to the CMake configure step, e.g.
 # tools/build.sh -DSORVANE_SANITIZE=ON. SORVANE_BUILD_DIR names another build directory.
 # ccache is used when the build environment has it (a developer's speed-up, not a requirement).
+# The Godot extension (godot/) needs the Godot root of tools/godotroot.sh, which this script
+# creates when missing; SORVANE_NO_GODOT=1 leaves the extension out.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
 build_dir=${SORVANE_BUILD_DIR:-build}
+# The Godot extension's build dumps Godot's C interface from the Godot root, which is made once
+# outside the build root (tools/godotroot.sh); SORVANE_NO_GODOT=1 builds without the extension.
+if [ "${SORVANE_NO_GODOT:-}" = 1 ]; then
+    set -- -DSORVANE_BUILD_GODOT=OFF "$@"
+elif [ "$(id -u)" = 0 ] && [ "${SORVANE_IN_ROOT:-}" != 1 ]; then
+    "$here/godotroot.sh" --create >/dev/null
+fi
 exec "$here/buildroot.sh" bash -c '
 set -euo pipefail
 project=$1; build_dir=$2; shift 2

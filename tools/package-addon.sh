@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the addon folder a game project carries, dist/addons/webview/: libsorvane.so.0 and, in
+# Makes the addon folder a game project carries, dist/addons/webview/: libsorvane.so.0, the Godot
+# extension (libsorvane_godot.so and webview.gdextension, unless SORVANE_NO_GODOT=1) and, in
 # linux_x86_64-runtime/, the Qt libraries, plugins, QML modules and web engine files it needs on
 # a player's machine without Qt, with their licence texts. The debug information is split off
 # into dist/sorvane-<version>-debug.tar.xz. Builds the library first where needed (in the build
@@ -17,7 +18,7 @@ output=$project/dist
 while [ $# -gt 0 ]; do
     case "$1" in
         --output) output=$2; shift 2 ;;
-        -h|--help) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 0 ;;
         *) echo "package-addon.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
     esac
 done
@@ -26,19 +27,29 @@ output=$(cd "$output" && pwd)
 build_dir=${SORVANE_BUILD_DIR:-build}
 
 cd "$project"
+# The Godot extension in the folder needs Godot's C interface from the Godot root (see build.sh);
+# SORVANE_NO_GODOT=1 packages the folder without it.
+godot_option=-DSORVANE_BUILD_GODOT=ON
+if [ "${SORVANE_NO_GODOT:-}" = 1 ]; then
+    godot_option=-DSORVANE_BUILD_GODOT=OFF
+elif [ "$(id -u)" = 0 ] && [ "${SORVANE_IN_ROOT:-}" != 1 ]; then
+    "$here/godotroot.sh" --create >/dev/null
+fi
 exec "$here/buildroot.sh" bash -c '
 set -euo pipefail
-project=$1; build_dir=$2; output=$3
+project=$1; build_dir=$2; output=$3; godot_option=$4
 cd "$project"
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+if [ ! -f "$build_dir/CMakeCache.txt" ] || [ "$godot_option" = -DSORVANE_BUILD_GODOT=OFF ]; then
     launcher=()
     if command -v ccache >/dev/null; then
         export CCACHE_DIR=${CCACHE_DIR:-/var/cache/ccache} CCACHE_BASEDIR=$(dirname "$project") CCACHE_NOHASHDIR=true
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     fi
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$godot_option" >/dev/null
 fi
-cmake --build "$build_dir" --target sorvane -j 2
+targets=(sorvane)
+grep -q "^build godot/libsorvane_godot.so" "$build_dir/build.ninja" 2>/dev/null && targets+=(sorvane_godot)
+cmake --build "$build_dir" --target "${targets[@]}" -j 2
 version=$(sed -n "s/^project(sorvane VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 folder=$output/addons/webview
 debug=$(mktemp -d)
@@ -60,4 +71,4 @@ done
 if [ -f "$archive" ]; then
     echo "debug archive: $archive ($(du -sh --apparent-size "$archive" | cut -f1))"
 fi
-' bash "$project" "$build_dir" "$output"
+' bash "$project" "$build_dir" "$output" "$godot_option"

@@ -1,5 +1,6 @@
-# Debian 13 roots made with mmdebstrap from a package list, shared by tools/buildroot.sh (the
-# build root) and tools/playerroot.sh (a player's machine). Source it; it defines functions only.
+# Debian roots made with mmdebstrap from a package list, shared by tools/buildroot.sh (the build
+# root), tools/playerroot.sh (a player's machine) and tools/godotroot.sh (the engine, for its
+# tests). Source it; it defines functions only.
 #
 # A root lives in $SORVANE_ROOT_CACHE (default /var/cache/sorvane) as <kind>-<hash>, the hash
 # taken over the list's package names, so changing a list makes a fresh root and the roots of the
@@ -9,18 +10,21 @@
 
 sorvane_root_cache=${SORVANE_ROOT_CACHE:-/var/cache/sorvane}
 
-# debian_root_path <kind> <package-list>: prints where the root for that list lives.
+# debian_root_path <kind> <package-list> [suite]: prints where the root for that list lives. A
+# suite other than trixie is part of the hash.
 debian_root_path() {
     local hash
-    hash=$(grep -v '^\s*#' "$2" | awk 'NF' | sort | sha256sum | cut -c1-16)
+    hash=$({ grep -v '^\s*#' "$2" | awk 'NF' | sort; [ "${3:-trixie}" = trixie ] || echo "suite ${3}"; } |
+        sha256sum | cut -c1-16)
     echo "$sorvane_root_cache/$1-$hash"
 }
 
-# debian_root_ensure <kind> <package-list> <description>: creates the root unless it is complete.
-# Concurrent callers wait on one lock; the one that creates it prints progress on stderr.
+# debian_root_ensure <kind> <package-list> <description> [suite]: creates the root unless it is
+# complete, from the suite (default trixie, Debian 13). Concurrent callers wait on one lock; the
+# one that creates it prints progress on stderr.
 debian_root_ensure() {
-    local kind=$1 list=$2 what=$3 root old pkgs mirror here
-    root=$(debian_root_path "$kind" "$list")
+    local kind=$1 list=$2 what=$3 suite=${4:-trixie} root old pkgs mirror here aptopts=()
+    root=$(debian_root_path "$kind" "$list" "$suite")
     [ -f "$root/.complete" ] && return 0
     [ "$(id -u)" = 0 ] || { echo "debian-root: creating the $what needs root" >&2; return 1; }
     here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -40,13 +44,16 @@ debian_root_ensure() {
         rm -rf --one-file-system "$root" "$root.tmp"
         pkgs=$(grep -v '^\s*#' "$list" | awk 'NF' | paste -sd, -)
         mirror=$("$here/debian-mirror.sh")
-        echo "debian-root: creating the Debian 13 $what in $root from $mirror" >&2
-        mmdebstrap --variant=apt --include="$pkgs" \
+        # The archive's Release files of testing and unstable may be past their validity date
+        # on a mirror that is a snapshot; a stable release's are not.
+        [ "$suite" = trixie ] || aptopts=(--aptopt='Acquire::Check-Valid-Until "false"')
+        echo "debian-root: creating the Debian $suite $what in $root from $mirror" >&2
+        mmdebstrap --variant=apt --include="$pkgs" "${aptopts[@]}" \
             --aptopt='APT::Install-Recommends "false"' \
             --dpkgopt='path-exclude=/usr/share/doc/*' \
             --dpkgopt='path-include=/usr/share/doc/*/copyright' \
             --dpkgopt='path-exclude=/usr/share/man/*' \
-            trixie "$root.tmp" "$mirror" >&2
+            "$suite" "$root.tmp" "$mirror" >&2
         touch "$root.tmp/.complete"
         mv "$root.tmp" "$root"
     ) 9>"$sorvane_root_cache/.lock"

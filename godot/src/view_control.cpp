@@ -1,0 +1,342 @@
+#include "view_control.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <sorvane/sorvane.h>
+
+#include "keys.h"
+#include "render_thread.h"
+
+namespace sorvane_godot {
+
+namespace {
+
+// Node, CanvasItem and Control notifications (extension_api.json).
+constexpr int kNotificationEnterTree = 10;
+constexpr int kNotificationExitTree = 11;
+constexpr int kNotificationInternalProcess = 25;
+constexpr int kNotificationDraw = 30;
+constexpr int kNotificationResized = 40;
+
+constexpr std::int64_t kFocusAll = 2;  // Control.FOCUS_ALL
+// A resize loads the view anew at the new size once the size has stayed put this long.
+constexpr std::int64_t kResizeSettleMsec = 200;
+
+bool in_editor()
+{
+    return singleton("Engine").call("is_editor_hint").to_bool();
+}
+
+std::int64_t now_msec()
+{
+    return singleton("Time").call("get_ticks_msec").to_int();
+}
+
+Variant to_variant(const EventValue& value)
+{
+    return std::visit([](const auto& v) { return Variant(v); }, value);
+}
+
+}  // namespace
+
+struct ViewControl::State {
+    std::shared_ptr<FacadeSlot> slot = std::make_shared<FacadeSlot>();
+    std::shared_ptr<EventQueue> events;
+    Variant texture;  // the Texture2DRD that shows the view's image
+    // Render thread only.
+    bool handed_over = false;
+    std::uint64_t rd_texture = 0;
+
+    // Stops Godot sampling the view's image and releases the import (render thread).
+    void release_texture()
+    {
+        if (!rd_texture)
+            return;
+        texture.call("set_texture_rd_rid", {Variant::from_rid(0)});
+        wait_device_idle();
+        free_texture(rd_texture);
+        rd_texture = 0;
+    }
+};
+
+ViewControl::ViewControl(GDExtensionObjectPtr owner)
+    : ExtensionObject(owner), m_events(std::make_shared<EventQueue>())
+{
+    self().call("set_focus_mode", {Variant(kFocusAll)});
+}
+
+ViewControl::~ViewControl()
+{
+    release_view();
+}
+
+sorvane::SView* ViewControl::facade() const
+{
+    return m_state ? m_state->slot->get() : nullptr;
+}
+
+Variant ViewControl::texture() const
+{
+    return m_state && m_texture_ready ? m_state->texture : Variant();
+}
+
+void ViewControl::set_refresh_rate(int rate)
+{
+    m_refresh_rate = std::clamp(rate, 1, 120);
+    if (sorvane::SView* view = facade())
+        view->set_refresh_rate(m_refresh_rate);
+}
+
+void ViewControl::notification(int what)
+{
+    switch (what) {
+    case kNotificationEnterTree: enter_tree(); break;
+    case kNotificationExitTree: exit_tree(); break;
+    case kNotificationInternalProcess: process(); break;
+    case kNotificationDraw: draw(); break;
+    case kNotificationResized: self().call("queue_redraw"); break;
+    default: break;
+    }
+}
+
+void ViewControl::enter_tree()
+{
+    if (in_editor() || m_state || !start_library())
+        return;
+    auto state = std::make_shared<State>();
+    state->events = m_events;
+    state->texture = construct("Texture2DRD");
+    *state->slot = create_facade();
+    track_view(state->slot);
+    configure(**state->slot);
+    m_state = std::move(state);
+    m_load_requested = true;
+    self().call("set_process_internal", {Variant(true)});
+}
+
+void ViewControl::exit_tree()
+{
+    if (!m_state)
+        return;
+    self().call("set_process_internal", {Variant(false)});
+    release_view();
+}
+
+void ViewControl::release_view()
+{
+    if (!m_state)
+        return;
+    std::shared_ptr<State> state = std::move(m_state);
+    m_texture_ready = false;
+    m_loaded_width = m_loaded_height = m_pending_width = m_pending_height = 0;
+    on_render_thread([state] {
+        state->release_texture();
+        destroy_view(*state->slot);
+    });
+}
+
+void ViewControl::wanted_size(unsigned& width, unsigned& height) const
+{
+    float x = 0, y = 0;
+    self().call("get_size").to_vector2(x, y);
+    width = static_cast<unsigned>(std::max(256L, std::lround(x)));
+    height = static_cast<unsigned>(std::max(256L, std::lround(y)));
+}
+
+void ViewControl::process()
+{
+    for (const Event& event : m_events->take())
+        handle_event(event);
+    if (!m_state)
+        return;
+
+    unsigned width = 0, height = 0;
+    wanted_size(width, height);
+    if (m_load_requested) {
+        m_load_requested = false;
+        m_resize_at_msec = 0;
+        queue_load(width, height);
+    } else if (width != m_pending_width || height != m_pending_height) {
+        const std::int64_t now = now_msec();
+        if (m_resize_at_msec == 0) {
+            m_resize_at_msec = static_cast<std::uint64_t>(now + kResizeSettleMsec);
+        } else if (static_cast<std::uint64_t>(now) >= m_resize_at_msec) {
+            m_resize_at_msec = 0;
+            queue_load(width, height);
+        }
+    }
+
+    auto state = m_state;
+    on_render_thread([state] {
+        if (state->rd_texture && *state->slot) {
+            (*state->slot)->render();
+            // Once the library can leave its image in a layout of the host's choosing, the
+            // texture is left in SHADER_READ_ONLY_OPTIMAL for Godot's sampling here.
+        }
+    });
+}
+
+void ViewControl::queue_load(unsigned width, unsigned height)
+{
+    m_pending_width = width;
+    m_pending_height = height;
+    auto state = m_state;
+    auto load = loader();
+    const int rate = m_refresh_rate;
+    on_render_thread([state, load, width, height, rate] {
+        FacadeSlot& view = *state->slot;
+        if (!view)
+            return;
+        if (!state->handed_over) {
+            VulkanHandles handles = vulkan_handles();
+            if (!handles.complete()) {
+                print_error("no Vulkan device to render the view on: it needs Godot's Vulkan renderer "
+                            "(Forward+ or Mobile; --headless has none)");
+                state->events->push({"_loaded", {false, std::int64_t{0}, std::int64_t{0}}});
+                return;
+            }
+            view->set_view_monitor(handles.instance);
+            view->set_statistics_monitor(handles.physical_device, handles.device);
+            state->handed_over = true;
+        }
+        view->set_resolution({width, height});
+        view->set_refresh_rate(rate);
+        // The load releases the image that Godot's frames in flight may still sample.
+        if (state->rd_texture)
+            wait_device_idle();
+        const bool loaded = load(*view);
+        const unsigned long image = loaded ? view->get_texture() : 0;
+        const std::uint64_t rid = image ? import_texture(image, width, height) : 0;
+        if (rid) {
+            // Straight to the new texture: the resource keeps its engine texture, so materials
+            // that use it follow.
+            state->texture.call("set_texture_rd_rid", {Variant::from_rid(rid)});
+        } else if (state->rd_texture) {
+            state->texture.call("set_texture_rd_rid", {Variant::from_rid(0)});
+        }
+        free_texture(state->rd_texture);
+        state->rd_texture = rid;
+        state->events->push(
+            {"_loaded", {rid != 0, static_cast<std::int64_t>(width), static_cast<std::int64_t>(height)}});
+    });
+}
+
+void ViewControl::handle_event(const Event& event)
+{
+    if (event.name == "_loaded") {
+        m_texture_ready = std::get<bool>(event.args[0]);
+        m_loaded_width = static_cast<unsigned>(std::get<std::int64_t>(event.args[1]));
+        m_loaded_height = static_cast<unsigned>(std::get<std::int64_t>(event.args[2]));
+        self().call("queue_redraw");
+        emit("texture_changed");
+        return;
+    }
+    if (event.name.starts_with('_'))
+        return;
+    std::vector<Variant> args;
+    args.reserve(event.args.size());
+    for (const EventValue& value : event.args)
+        args.push_back(to_variant(value));
+    emit(event.name.c_str(), args);
+}
+
+void ViewControl::draw()
+{
+    float width = 0, height = 0;
+    self().call("get_size").to_vector2(width, height);
+    if (in_editor()) {
+        // The view is not rendered in the editor; a dark area shows where it goes.
+        self().call("draw_rect", {Variant::from_rect2(0, 0, width, height), Variant::from_color(0.1f, 0.1f, 0.12f, 1)});
+        return;
+    }
+    if (!m_state || !m_texture_ready)
+        return;
+    self().call("draw_texture_rect", {m_state->texture, Variant::from_rect2(0, 0, width, height), Variant(false)});
+}
+
+bool ViewControl::to_view_pixels(const Variant& event, unsigned& x, unsigned& y) const
+{
+    float px = 0, py = 0, width = 0, height = 0;
+    event.call("get_position").to_vector2(px, py);
+    self().call("get_size").to_vector2(width, height);
+    if (width <= 0 || height <= 0 || m_loaded_width == 0 || m_loaded_height == 0)
+        return false;
+    const double vx = std::floor(px * m_loaded_width / width);
+    const double vy = std::floor(py * m_loaded_height / height);
+    x = static_cast<unsigned>(std::clamp(vx, 0.0, m_loaded_width - 1.0));
+    y = static_cast<unsigned>(std::clamp(vy, 0.0, m_loaded_height - 1.0));
+    return true;
+}
+
+void ViewControl::gui_input(GDExtensionObjectPtr object)
+{
+    sorvane::SView* view = facade();
+    if (!object || !view || !m_texture_ready)
+        return;
+    const Variant event = Variant::from_object(object);
+    const auto is = [&](const char* name) { return event.call("is_class", {Variant(name)}).to_bool(); };
+    unsigned x = 0, y = 0;
+
+    if (is("InputEventMouseMotion")) {
+        if (to_view_pixels(event, x, y))
+            view->mouse_move(x, y);
+    } else if (is("InputEventMouseButton")) {
+        if (!to_view_pixels(event, x, y))
+            return;
+        const bool pressed = event.call("is_pressed").to_bool();
+        const MouseButton button = mouse_button(event.call("get_button_index").to_int());
+        switch (button.kind) {
+        case MouseButton::Kind::WheelUp:
+            if (pressed)
+                view->mouse_wheel_up(x, y);
+            break;
+        case MouseButton::Kind::WheelDown:
+            if (pressed)
+                view->mouse_wheel_down(x, y);
+            break;
+        case MouseButton::Kind::Button:
+            if (pressed)
+                self().call("grab_focus");
+            view->mouse_click(button.button, pressed ? 0 : 1, x, y);
+            break;
+        case MouseButton::Kind::Other: return;
+        }
+    } else if (is("InputEventKey")) {
+        const KeyPress key = key_press(event.call("get_keycode").to_int(), event.call("get_unicode").to_int(),
+                                       event.call("is_ctrl_pressed").to_bool(), event.call("is_alt_pressed").to_bool(),
+                                       event.call("is_meta_pressed").to_bool(), event.call("is_shift_pressed").to_bool());
+        if (key.qt_key == 0)
+            return;
+        view->key_event(key.qt_key, event.call("is_pressed").to_bool() ? 0 : 1, key.text);
+    } else {
+        return;
+    }
+    self().call("accept_event");
+}
+
+void ViewControl::add_common_members(ClassSpec& spec)
+{
+    spec.virtuals.push_back({"_gui_input", [](ExtensionObject& self, const GDExtensionConstTypePtr* args, GDExtensionTypePtr) {
+                                 static_cast<ViewControl&>(self).gui_input(gd.ref_get_object(args[0]));
+                             }});
+    spec.methods.push_back({"set_refresh_rate", no_result, {{"rate", GDEXTENSION_VARIANT_TYPE_INT}},
+                            body<ViewControl>([](ViewControl& v, const auto& a) { v.set_refresh_rate(static_cast<int>(a[0].to_int())); })});
+    spec.methods.push_back({"get_refresh_rate", {"", GDEXTENSION_VARIANT_TYPE_INT}, {},
+                            body<ViewControl>([](ViewControl& v, const auto&) { return static_cast<std::int64_t>(v.refresh_rate()); }),
+                            true});
+    spec.methods.push_back({"get_texture", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
+                            body<ViewControl>([](ViewControl& v, const auto&) { return v.texture(); }), true});
+    constexpr std::uint32_t kHintRange = 1;
+    spec.properties.push_back({{"refresh_rate", GDEXTENSION_VARIANT_TYPE_INT}, "set_refresh_rate", "get_refresh_rate", kHintRange, "1,120"});
+    constexpr std::uint32_t kHintResourceType = 17;
+    spec.properties.push_back({{"texture", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture", kHintResourceType, "Texture2D"});
+    spec.signals.push_back({"texture_changed", {}});
+    spec.signals.push_back({"console_message",
+                            {{"level", GDEXTENSION_VARIANT_TYPE_INT},
+                             {"message", GDEXTENSION_VARIANT_TYPE_STRING},
+                             {"line", GDEXTENSION_VARIANT_TYPE_INT},
+                             {"source", GDEXTENSION_VARIANT_TYPE_STRING}}});
+}
+
+}  // namespace sorvane_godot
