@@ -37,6 +37,9 @@ if [ "${1:-}" = --create ]; then
         exit 77
     fi
     debian_root_ensure godot "$list" "Godot root" "$suite"
+    # The build enters this root from inside the build root, where the cache is read-only: the
+    # mount point of this project must exist beforehand (each clone has its own path).
+    [ "${SORVANE_IN_ROOT:-}" = 1 ] || mkdir -p "$root$project"
     echo "$root"
     exit 0
 fi

@@ -29,6 +29,13 @@ std::string library_file()
 
 }  // namespace
 
+std::string addon_dir()
+{
+    const std::string file = library_file();
+    const std::size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
+
 std::string project_root()
 {
     // The addon folder is <root>/addons/webview/ in the editor's layout and in an exported game

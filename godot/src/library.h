@@ -26,5 +26,7 @@ void stop_library();
 
 // The folder that holds addons/webview/ (the library's Qt runtime lies below it).
 std::string project_root();
+// The folder libsorvane.so.0 was loaded from: the addon folder (empty when unknown).
+std::string addon_dir();
 
 }  // namespace sorvane_godot

@@ -2,6 +2,8 @@
 //   CORE   before Godot creates its Vulkan instance: the environment the Vulkan loader reads
 //   SCENE  the node classes; at its de-initialisation, the library stops (views still alive are
 //          destroyed first), before Godot destroys its device
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -15,11 +17,30 @@ namespace sorvane_godot {
 
 namespace {
 
-// The environment that Godot's Vulkan instance is created with. The library's queue-serialising
-// Vulkan layer is to be switched on here (through the loader's layer path and layer list
-// variables), which is why this runs at the CORE level; until the addon folder carries such a
-// layer, every Vulkan call of a view stays on Godot's render thread instead.
-void prepare_vulkan_environment() {}
+// Puts `value` in front of the ':'-separated list in environment variable `name`.
+void prepend_to_list(const char* name, const std::string& value)
+{
+    const char* old = std::getenv(name);
+    const std::string joined = old && *old ? value + ":" + old : value;
+    setenv(name, joined.c_str(), 1);
+}
+
+// The environment that Godot's Vulkan instance is created with, which is why this runs at the
+// CORE level: the library's queue-lock layer, from the addon folder's vulkan-layers/, goes into
+// that instance, so that every submission to Godot's queues (its render thread's, its worker
+// threads' and the library's) is serialised. Named in VK_INSTANCE_LAYERS, it sits above the
+// layers Godot enables itself (--gpu-validation), so the validation layer sees the calls apart.
+void prepare_vulkan_environment()
+{
+    const std::string layers = addon_dir() + "/vulkan-layers";
+    if (access((layers + "/VkLayer_sorvane_queue_lock.json").c_str(), R_OK) != 0) {
+        print_warning("the queue-lock layer is missing from " + layers +
+                      ": views then render unsynchronised with Godot's own submissions");
+        return;
+    }
+    prepend_to_list("VK_ADD_LAYER_PATH", layers);
+    prepend_to_list("VK_INSTANCE_LAYERS", "VK_LAYER_SORVANE_queue_lock");
+}
 
 void initialize(void*, GDExtensionInitializationLevel level)
 {

@@ -198,6 +198,8 @@ void ViewControl::queue_load(unsigned width, unsigned height)
             }
             view->set_view_monitor(handles.instance);
             view->set_statistics_monitor(handles.physical_device, handles.device);
+            // Godot samples an imported image as it finds it and never transitions it.
+            view->set_texture_layout(VK_IMAGE_LAYOUT_SHADER_READ_ONLY_OPTIMAL);
             state->handed_over = true;
         }
         view->set_resolution({width, height});
