@@ -140,10 +140,10 @@ int main(int argc, char** argv)
     if (const char* root = std::getenv("SORVANE_PROJECT_ROOT"))
         opts::PATH_PROJECT_ROOT = root;
 
-    // Both instances exist from the start; the library adopts each view's own.
-    Setup without(false), with(true);
     S::create_app();
     S::ensure_qt_eventloop_is_running();
+    // Two engines in one process: the library adopts each view's own instance.
+    Setup without(false), with(true);
     if (!without.view.load("BenchScenes", "Moving") || !with.view.load("BenchScenes", "Moving")) {
         std::fprintf(stderr, "queue_lock_bench: the scene did not load\n");
         return 1;
