@@ -202,6 +202,10 @@ VKAPI_ATTR void VKAPI_CALL DestroyDevice(VkDevice device, const VkAllocationCall
 VKAPI_ATTR void VKAPI_CALL GetDeviceQueue(VkDevice device, uint32_t family, uint32_t index, VkQueue* queue)
 {
     DeviceData* data = device_data(key_of(device));
+    if (!data) {
+        *queue = VK_NULL_HANDLE;
+        return;
+    }
     data->get_device_queue(device, family, index, queue);
     if (*queue)
         queue_mutex(data, *queue);
@@ -210,6 +214,10 @@ VKAPI_ATTR void VKAPI_CALL GetDeviceQueue(VkDevice device, uint32_t family, uint
 VKAPI_ATTR void VKAPI_CALL GetDeviceQueue2(VkDevice device, const VkDeviceQueueInfo2* info, VkQueue* queue)
 {
     DeviceData* data = device_data(key_of(device));
+    if (!data) {
+        *queue = VK_NULL_HANDLE;
+        return;
+    }
     data->get_device_queue2(device, info, queue);
     if (*queue)
         queue_mutex(data, *queue);
@@ -220,6 +228,8 @@ VKAPI_ATTR void VKAPI_CALL GetDeviceQueue2(VkDevice device, const VkDeviceQueueI
 VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit(VkQueue queue, uint32_t count, const VkSubmitInfo* submits, VkFence fence)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_submit(queue, count, submits, fence);
 }
@@ -227,6 +237,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit(VkQueue queue, uint32_t count, const 
 VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit2(VkQueue queue, uint32_t count, const VkSubmitInfo2* submits, VkFence fence)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_submit2(queue, count, submits, fence);
 }
@@ -235,6 +247,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit2KHR(VkQueue queue, uint32_t count, co
                                                VkFence fence)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_submit2_khr(queue, count, submits, fence);
 }
@@ -243,6 +257,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueueBindSparse(VkQueue queue, uint32_t count, co
                                                VkFence fence)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_bind_sparse(queue, count, infos, fence);
 }
@@ -250,6 +266,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueueBindSparse(VkQueue queue, uint32_t count, co
 VKAPI_ATTR VkResult VKAPI_CALL QueuePresentKHR(VkQueue queue, const VkPresentInfoKHR* info)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_present(queue, info);
 }
@@ -257,6 +275,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueuePresentKHR(VkQueue queue, const VkPresentInf
 VKAPI_ATTR VkResult VKAPI_CALL QueueWaitIdle(VkQueue queue)
 {
     DeviceData* data = device_data(key_of(queue));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
     return data->queue_wait_idle(queue);
 }
@@ -264,6 +284,8 @@ VKAPI_ATTR VkResult VKAPI_CALL QueueWaitIdle(VkQueue queue)
 VKAPI_ATTR VkResult VKAPI_CALL DeviceWaitIdle(VkDevice device)
 {
     DeviceData* data = device_data(key_of(device));
+    if (!data)
+        return VK_ERROR_DEVICE_LOST;
     // Every queue of the device is held (always in the table's order, and other paths hold only
     // one lock at a time, so this cannot deadlock).
     std::vector<std::mutex*> locks;
