@@ -283,6 +283,14 @@ TEST(StartupXcb, AReachableXDisplayKeepsXcbUnlessTheHostAsksOtherwise)
     EXPECT_EQ(x.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed);  // Chromium's GPU path stays
     expect_flags_follow_the_options(true, "");
 
+    // An engine's instance made for Xlib, not xcb: the view takes it without a word, since it
+    // never presents to a window.
+    const ProbeResult xlib = run_probe("--instance-extensions VK_KHR_surface,VK_KHR_xlib_surface", "-u QT_QPA_PLATFORM", true);
+    ASSERT_EQ(xlib.exit_code, 0) << xlib.stderr_text;
+    EXPECT_EQ(xlib.values.at("platform"), "xcb");
+    EXPECT_EQ(xlib.values.at("instance_adopted"), "yes");
+    EXPECT_EQ(count(xlib.stderr_text, "Failed to find vk"), 0u) << xlib.stderr_text;
+
     const ProbeResult asked = run_probe("", "QT_QPA_PLATFORM=headless", true);
     ASSERT_EQ(asked.exit_code, 0) << asked.stderr_text;
     EXPECT_EQ(asked.values.at("platform"), "headless");
