@@ -7,11 +7,15 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,13 +44,15 @@ std::string read_file(const std::string& path)
 
 // Runs the probe host. Unless `keep_display`, it runs with no display server to reach and no
 // platform asked for (the display variables unset), before `env` is applied.
-ProbeResult run_probe(const std::string& args, const std::string& env = "", bool keep_display = false)
+// `wrapper` runs before everything else of the command.
+ProbeResult run_probe(const std::string& args, const std::string& env = "", bool keep_display = false,
+                      const std::string& wrapper = "")
 {
     char dir_template[] = "/tmp/probe-XXXXXX";
     const std::string dir = mkdtemp(dir_template);
     const std::string out = dir + "/out", err = dir + "/err";
     const std::string unset = keep_display ? "" : "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-    const std::string command = "env " + unset + env + " " + PROBE_HOST + " --project-root " +
+    const std::string command = wrapper + "env " + unset + env + " " + PROBE_HOST + " --project-root " +
                                 TEST_PROJECT_ROOT + " " + args + " >" + out + " 2>" + err;
     ProbeResult result;
     const int status = std::system(command.c_str());
@@ -145,6 +151,70 @@ void expect_flags_follow_the_options(bool keep_display, const std::string& headl
 }
 
 }  // namespace
+
+namespace {
+
+// Every entry under `dir`, links not followed, with its kind and size: what a run may change.
+std::set<std::string> listing(const std::string& dir)
+{
+    namespace fs = std::filesystem;
+    std::set<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
+        std::string line = entry.path().string();
+        if (entry.is_symlink())
+            line += " -> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file())
+            line += " " + std::to_string(entry.file_size());
+        else if (entry.is_directory())
+            line += "/";
+        entries.insert(line);
+    }
+    return entries;
+}
+
+std::string describe(const std::set<std::string>& entries)
+{
+    std::string text;
+    for (const std::string& entry : entries)
+        text += "  " + entry + "\n";
+    return text;
+}
+
+}  // namespace
+
+// A game's addon folder is part of its installation: starting the library (and with it the web
+// engine's helper processes) writes nothing into it, and a read-only one starts as well.
+TEST(Startup, NothingIsWrittenIntoTheAddonFolder)
+{
+    char dir_template[] = "/tmp/addon-untouched-XXXXXX";
+    const std::string game = mkdtemp(dir_template);
+    // Copies, as a shipped game has them: no link leads out of the folder.
+    const std::string make_runtime = std::string(TEST_SOURCE_DIR) + "/../tools/make-runtime.sh --copy " + game;
+    ASSERT_EQ(std::system((make_runtime + " >/dev/null").c_str()), 0) << make_runtime;
+    const std::string addon = game + "/addons";
+    const std::set<std::string> before = listing(addon);
+
+    const ProbeResult writable = run_probe("--project-root " + game);
+    ASSERT_EQ(writable.exit_code, 0) << writable.stderr_text;
+    EXPECT_EQ(writable.values.at("view_has_view"), "yes");
+    const std::set<std::string> after = listing(addon);
+    std::set<std::string> added, removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::inserter(added, added.end()));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::inserter(removed, removed.end()));
+    EXPECT_TRUE(added.empty() && removed.empty()) << "new:\n" << describe(added) << "gone:\n" << describe(removed);
+
+    // Read-only, as an installed game is (a mount namespace of its own, so it needs root).
+    ASSERT_EQ(geteuid(), 0u) << "making the addon folder read-only needs root";
+    const ProbeResult read_only = run_probe("--project-root " + game, "", false,
+                                            "unshare --mount --propagation unchanged " + std::string(TEST_SOURCE_DIR) +
+                                                "/support/read_only.sh " + addon + " ");
+    ASSERT_NE(read_only.exit_code, 3) << "the addon folder could not be made read-only: " << read_only.stderr_text;
+    ASSERT_EQ(read_only.exit_code, 0) << read_only.stderr_text;
+    EXPECT_EQ(read_only.states, (std::vector<std::string>{"not-started", "starting", "running", "stopped"}));
+    EXPECT_EQ(read_only.values.at("view_has_view"), "yes");
+    EXPECT_EQ(listing(addon), before);
+    std::system(("rm -rf " + game).c_str());
+}
 
 TEST(Startup, ChromiumFlagsFollowTheOptions)
 {

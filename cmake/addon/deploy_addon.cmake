@@ -9,6 +9,7 @@
 #                                 qml/                    the QML modules its scenes import
 #                                 libexec/QtWebEngineProcess, libexec/qt.conf
 #                                 resources/              the web engine's resources
+#                                 resources/locales -> ../translations/qtwebengine_locales
 #                                 translations/qtwebengine_locales/
 #
 # Runs in script mode after Qt's deploy support (qt_generate_deploy_script) has been included;
@@ -151,6 +152,12 @@ foreach(part "libexec/QtWebEngineProcess" "resources/qtwebengine_resources.pak"
     message(FATAL_ERROR "addon: Qt's deployment did not bring ${runtime_name}/${part}")
   endif()
 endforeach()
+
+# The web engine's helper process, as it starts (its zygote), looks for a folder "locales" beside
+# the resources and creates it, empty, where there is none: in the game's installation, which the
+# library must leave as it is (and which may be read-only). The locales lie in translations/; this
+# link points there, so the folder is found and nothing is written.
+file(CREATE_LINK "../translations/qtwebengine_locales" "${runtime}/resources/locales" SYMBOLIC)
 
 # The helper process is a Qt application of its own, started from libexec/: this qt.conf makes
 # Qt's own paths there (plugins, QML, data, translations) those of this folder, not those of a
