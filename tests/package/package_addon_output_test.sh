@@ -40,6 +40,9 @@ folder="$game/addons/webview"
 for file in libsorvane.so.0 linux_x86_64-runtime/libexec/QtWebEngineProcess; do
     [ -f "$folder/$file" ] || fail "$folder/$file is missing"
 done
+# The web engine finds its locales folder there and creates none in the installed game.
+[ "$(readlink "$folder/linux_x86_64-runtime/resources/locales")" = ../translations/qtwebengine_locales ] ||
+    fail "resources/locales is not the link to ../translations/qtwebengine_locales"
 ls "$game"/sorvane-*-debug.tar.xz >/dev/null 2>&1 || fail "no debug archive in $game"
 grep -qF "addon folder:  $folder" "$work/package.log" || fail "the output does not name $folder"
 
