@@ -2,14 +2,25 @@
 # Configures and builds the project with Ninja into build/ (inside the build root when the
 # machine's own Qt is older than 6.8). Extra arguments go to the CMake configure step, e.g.
 # tools/build.sh -DSORVANE_SANITIZE=ON. SORVANE_BUILD_DIR names another build directory.
+#
+#   tools/build.sh [--target NAME]... [configure arguments...]
+#
+# --target builds only NAME and what it needs (tools/demo.sh builds the main job's host alone);
+# without it everything is built: tests, benchmarks and fuzz targets too.
 # ccache is used when the build environment has it (a developer's speed-up, not a requirement).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
 build_dir=${SORVANE_BUILD_DIR:-build}
+targets=()
+while [ "${1:-}" = --target ]; do
+    [ -n "${2:-}" ] || { echo "build.sh: --target needs a name" >&2; exit 2; }
+    targets+=("$2")
+    shift 2
+done
 exec "$here/buildroot.sh" bash -c '
 set -euo pipefail
-project=$1; build_dir=$2; shift 2
+project=$1; build_dir=$2; targets=$3; shift 3
 cd "$project"
 launcher=()
 if command -v ccache >/dev/null; then
@@ -17,5 +28,5 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build_dir" -j 2
-' bash "$project" "$build_dir" "$@"
+cmake --build "$build_dir" -j 2 ${targets:+--target $targets}
+' bash "$project" "$build_dir" "${targets[*]}" "$@"
