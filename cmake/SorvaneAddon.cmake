@@ -56,6 +56,7 @@ set(addon_settings "${CMAKE_BINARY_DIR}/addon/addon_settings.cmake")
 file(GENERATE OUTPUT "${addon_settings}" CONTENT "
 set(SORVANE_ADDON_RUNTIME \"${SORVANE_ADDON_RUNTIME}\")
 set(SORVANE_ADDON_LIBRARY \"$<TARGET_FILE_NAME:sorvane>\")
+set(SORVANE_ADDON_LOAD_FILTER \"$<TARGET_FILE:sorvane_load_filter>\")
 set(SORVANE_ADDON_PLUGINS \"${addon_plugins}\")
 set(SORVANE_ADDON_QML_ROOTS \"${PROJECT_SOURCE_DIR}/resources;${PROJECT_SOURCE_DIR}/cmake/addon/runtime_imports\")
 set(SORVANE_ADDON_QT_QML \"${QT6_INSTALL_PREFIX}/${QT6_INSTALL_QML}\")

@@ -216,6 +216,22 @@ TEST(Startup, NothingIsWrittenIntoTheAddonFolder)
     std::system(("rm -rf " + game).c_str());
 }
 
+// Most machines without a Wayland desktop have no PipeWire. Qt Multimedia warns about that as it
+// is loaded, before the library runs; the lines ask nothing of the host and are dropped, and what
+// else is said still arrives.
+TEST(Startup, AMachineWithoutPipeWireHearsNothingOfIt)
+{
+    ASSERT_EQ(geteuid(), 0u) << "taking PipeWire away for the probe needs root";
+    const ProbeResult r = run_probe("", "", false,
+                                    "unshare --mount --propagation unchanged " + std::string(TEST_SOURCE_DIR) +
+                                        "/support/without_library.sh libpipewire-0.3.so.0 ");
+    ASSERT_NE(r.exit_code, 3) << "PipeWire could not be taken away: " << r.stderr_text;
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.values.at("view_has_view"), "yes");
+    EXPECT_EQ(count(r.stderr_text, "pipewire"), 0u) << r.stderr_text;
+    EXPECT_EQ(count(r.stderr_text, "sorvane: Qt platform headless"), 1u) << r.stderr_text;
+}
+
 TEST(Startup, ChromiumFlagsFollowTheOptions)
 {
     expect_flags_follow_the_options(false, "--disable-gpu ");

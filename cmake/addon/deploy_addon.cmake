@@ -4,7 +4,8 @@
 #
 #   <prefix>/libsorvane.so.0 ...                          RUNPATH $ORIGIN/linux_x86_64-runtime/lib
 #   <prefix>/licenses/                                    licence texts of everything bundled
-#   <prefix>/linux_x86_64-runtime/lib/                    Qt and the other libraries, RUNPATH $ORIGIN
+#   <prefix>/linux_x86_64-runtime/lib/                    Qt and the other libraries, RUNPATH $ORIGIN,
+#                                                         and libsorvane_load_filter.so
 #                                 plugins/<type>/         the Qt plugins the library uses
 #                                 qml/                    the QML modules its scenes import
 #                                 libexec/QtWebEngineProcess, libexec/qt.conf
@@ -138,6 +139,10 @@ set(pre_exclude "")
 foreach(regex IN LISTS SORVANE_ADDON_SYSTEM_LIBRARIES)
   list(APPEND pre_exclude "^${regex}$")
 endforeach()
+# The library's own load-time filter (src/platform/load_filter.cpp) goes into lib/ beside Qt,
+# where the library's RUNPATH finds it; the search for dependencies leaves it to this copy.
+file(COPY "${SORVANE_ADDON_LOAD_FILTER}" DESTINATION "${runtime}/lib")
+list(APPEND pre_exclude "^libsorvane_load_filter\\.so$")
 qt_deploy_runtime_dependencies(
   EXECUTABLE "${webengine_process}"
   ADDITIONAL_LIBRARIES "${library}"

@@ -37,7 +37,7 @@ status=0
 cat "$work/package.log"
 [ "$status" = 0 ] || fail "package-addon.sh exited with $status"
 folder="$game/addons/webview"
-for file in libsorvane.so.0 linux_x86_64-runtime/libexec/QtWebEngineProcess; do
+for file in libsorvane.so.0 linux_x86_64-runtime/lib/libsorvane_load_filter.so linux_x86_64-runtime/libexec/QtWebEngineProcess; do
     [ -f "$folder/$file" ] || fail "$folder/$file is missing"
 done
 # The web engine finds its locales folder there and creates none in the installed game.
