@@ -62,11 +62,12 @@ for dir in "${binds[@]}"; do
     case "$dir/" in
         "$project"/*) continue ;;  # already there with the project
     esac
-    # /tmp is a fresh tmpfs inside; anywhere else the root's own directory would be covered.
+    # /tmp is a fresh tmpfs inside; anywhere else the root's own directory would be covered,
+    # which does no harm where it holds nothing but empty directories (mount points).
     case "$dir/" in
         /tmp/*) ;;
         *)
-            if [ "$dir" = / ] || [ -n "$(ls -A "$root$dir" 2>/dev/null)" ]; then
+            if [ "$dir" = / ] || [ -n "$(find "$root$dir" -mindepth 1 ! -type d -print -quit 2>/dev/null)" ]; then
                 echo "buildroot.sh: cannot show $dir inside the build root: the root has files of its own" \
                      "there, which it would hide. Choose a folder of its own (for example under your home" \
                      "folder or /tmp)." >&2
