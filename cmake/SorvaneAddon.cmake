@@ -65,6 +65,7 @@ file(GENERATE OUTPUT "${addon_settings}" CONTENT "
 set(SORVANE_ADDON_RUNTIME \"${SORVANE_ADDON_RUNTIME}\")
 set(SORVANE_ADDON_LIBRARY \"$<TARGET_FILE_NAME:sorvane>\")
 set(SORVANE_ADDON_EXTENSION \"$<$<TARGET_EXISTS:sorvane_godot>:$<TARGET_FILE_NAME:sorvane_godot>>\")
+set(SORVANE_ADDON_LOAD_FILTER \"$<TARGET_FILE:sorvane_load_filter>\")
 set(SORVANE_ADDON_PLUGINS \"${addon_plugins}\")
 set(SORVANE_ADDON_QML_ROOTS \"${PROJECT_SOURCE_DIR}/resources;${PROJECT_SOURCE_DIR}/cmake/addon/runtime_imports\")
 set(SORVANE_ADDON_QT_QML \"${QT6_INSTALL_PREFIX}/${QT6_INSTALL_QML}\")

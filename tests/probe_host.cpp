@@ -5,7 +5,10 @@
 //   probe_host [--project-root DIR] [--gpu-disabled] [--sandboxed] [--ffmpeg-debug]
 //              [--set-ffmpeg-debug] [--logging-debug] [--create-twice] [--facade-first]
 //              [--restart] [--expect-no-platform] [--show-scene]
+//              [--instance-extensions NAME,NAME...]
 //
+// With --instance-extensions the probe makes a Vulkan instance with those extensions, as an
+// engine does, and hands it to a view (instance_adopted=yes once the view took it).
 // With --expect-no-platform the start is expected to find no Qt platform that can run: the probe
 // reports what a host sees then (how long each call takes, whether facades get a view) and exits
 // normally, as a game must be able to. With --show-scene it also shows the video player's scene (with
@@ -24,8 +27,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace sorvane;
 using Clock = std::chrono::steady_clock;
@@ -92,6 +97,7 @@ int main(int argc, char** argv)
 {
     bool create_twice = false, facade_first = false, restart = false, expect_no_platform = false;
     bool show_scene = false;
+    std::vector<std::string> instance_extensions;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--project-root" && i + 1 < argc)
@@ -116,6 +122,11 @@ int main(int argc, char** argv)
             expect_no_platform = true;
         else if (arg == "--show-scene")
             show_scene = true;
+        else if (arg == "--instance-extensions" && i + 1 < argc) {
+            std::istringstream names(argv[++i]);
+            for (std::string name; std::getline(names, name, ',');)
+                instance_extensions.push_back(name);
+        }
         else {
             std::fprintf(stderr, "probe_host: unknown argument %s\n", arg.c_str());
             return 2;
@@ -166,6 +177,17 @@ int main(int argc, char** argv)
                              "QT_FFMPEG_DEBUG", "QT_LOGGING_RULES", "QTWEBENGINE_CHROMIUM_FLAGS"}) {
         const char* value = std::getenv(name);
         print(name, value ? value : "<unset>");
+    }
+
+    if (!instance_extensions.empty()) {
+        standin::HostOptions options;
+        options.instance_extensions = instance_extensions;
+        standin::VulkanHostBase host(options);
+        VkInstance instance = host.instance();
+        SQuickView adopting;
+        adopting.set_view_monitor(instance);
+        print("instance_adopted", adopting.get_refresh_rate() == 63 ? "yes" : "no");
+        adopting.destroy();
     }
 
     PeekedView view;

@@ -7,11 +7,15 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,13 +44,15 @@ std::string read_file(const std::string& path)
 
 // Runs the probe host. Unless `keep_display`, it runs with no display server to reach and no
 // platform asked for (the display variables unset), before `env` is applied.
-ProbeResult run_probe(const std::string& args, const std::string& env = "", bool keep_display = false)
+// `wrapper` runs before everything else of the command.
+ProbeResult run_probe(const std::string& args, const std::string& env = "", bool keep_display = false,
+                      const std::string& wrapper = "")
 {
     char dir_template[] = "/tmp/probe-XXXXXX";
     const std::string dir = mkdtemp(dir_template);
     const std::string out = dir + "/out", err = dir + "/err";
     const std::string unset = keep_display ? "" : "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-    const std::string command = "env " + unset + env + " " + PROBE_HOST + " --project-root " +
+    const std::string command = wrapper + "env " + unset + env + " " + PROBE_HOST + " --project-root " +
                                 TEST_PROJECT_ROOT + " " + args + " >" + out + " 2>" + err;
     ProbeResult result;
     const int status = std::system(command.c_str());
@@ -145,6 +151,86 @@ void expect_flags_follow_the_options(bool keep_display, const std::string& headl
 }
 
 }  // namespace
+
+namespace {
+
+// Every entry under `dir`, links not followed, with its kind and size: what a run may change.
+std::set<std::string> listing(const std::string& dir)
+{
+    namespace fs = std::filesystem;
+    std::set<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
+        std::string line = entry.path().string();
+        if (entry.is_symlink())
+            line += " -> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file())
+            line += " " + std::to_string(entry.file_size());
+        else if (entry.is_directory())
+            line += "/";
+        entries.insert(line);
+    }
+    return entries;
+}
+
+std::string describe(const std::set<std::string>& entries)
+{
+    std::string text;
+    for (const std::string& entry : entries)
+        text += "  " + entry + "\n";
+    return text;
+}
+
+}  // namespace
+
+// A game's addon folder is part of its installation: starting the library (and with it the web
+// engine's helper processes) writes nothing into it, and a read-only one starts as well.
+TEST(Startup, NothingIsWrittenIntoTheAddonFolder)
+{
+    char dir_template[] = "/tmp/addon-untouched-XXXXXX";
+    const std::string game = mkdtemp(dir_template);
+    // Copies, as a shipped game has them: no link leads out of the folder.
+    const std::string make_runtime = std::string(TEST_SOURCE_DIR) + "/../tools/make-runtime.sh --copy " + game;
+    ASSERT_EQ(std::system((make_runtime + " >/dev/null").c_str()), 0) << make_runtime;
+    const std::string addon = game + "/addons";
+    const std::set<std::string> before = listing(addon);
+
+    const ProbeResult writable = run_probe("--project-root " + game);
+    ASSERT_EQ(writable.exit_code, 0) << writable.stderr_text;
+    EXPECT_EQ(writable.values.at("view_has_view"), "yes");
+    const std::set<std::string> after = listing(addon);
+    std::set<std::string> added, removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::inserter(added, added.end()));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::inserter(removed, removed.end()));
+    EXPECT_TRUE(added.empty() && removed.empty()) << "new:\n" << describe(added) << "gone:\n" << describe(removed);
+
+    // Read-only, as an installed game is (a mount namespace of its own, so it needs root).
+    ASSERT_EQ(geteuid(), 0u) << "making the addon folder read-only needs root";
+    const ProbeResult read_only = run_probe("--project-root " + game, "", false,
+                                            "unshare --mount --propagation unchanged " + std::string(TEST_SOURCE_DIR) +
+                                                "/support/read_only.sh " + addon + " ");
+    ASSERT_NE(read_only.exit_code, 3) << "the addon folder could not be made read-only: " << read_only.stderr_text;
+    ASSERT_EQ(read_only.exit_code, 0) << read_only.stderr_text;
+    EXPECT_EQ(read_only.states, (std::vector<std::string>{"not-started", "starting", "running", "stopped"}));
+    EXPECT_EQ(read_only.values.at("view_has_view"), "yes");
+    EXPECT_EQ(listing(addon), before);
+    std::system(("rm -rf " + game).c_str());
+}
+
+// Most machines without a Wayland desktop have no PipeWire. Qt Multimedia warns about that as it
+// is loaded, before the library runs; the lines ask nothing of the host and are dropped, and what
+// else is said still arrives.
+TEST(Startup, AMachineWithoutPipeWireHearsNothingOfIt)
+{
+    ASSERT_EQ(geteuid(), 0u) << "taking PipeWire away for the probe needs root";
+    const ProbeResult r = run_probe("", "", false,
+                                    "unshare --mount --propagation unchanged " + std::string(TEST_SOURCE_DIR) +
+                                        "/support/without_library.sh libpipewire-0.3.so.0 ");
+    ASSERT_NE(r.exit_code, 3) << "PipeWire could not be taken away: " << r.stderr_text;
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.values.at("view_has_view"), "yes");
+    EXPECT_EQ(count(r.stderr_text, "pipewire"), 0u) << r.stderr_text;
+    EXPECT_EQ(count(r.stderr_text, "sorvane: Qt platform headless"), 1u) << r.stderr_text;
+}
 
 TEST(Startup, ChromiumFlagsFollowTheOptions)
 {
@@ -295,6 +381,14 @@ TEST(StartupXcb, AReachableXDisplayKeepsXcbUnlessTheHostAsksOtherwise)
     EXPECT_NE(x.stderr_text.find("sorvane: Qt platform xcb: the X display"), std::string::npos) << x.stderr_text;
     EXPECT_EQ(x.values.at("QTWEBENGINE_CHROMIUM_FLAGS"), kUnsandboxed);  // Chromium's GPU path stays
     expect_flags_follow_the_options(true, "");
+
+    // An engine's instance made for Xlib, not xcb: the view takes it without a word, since it
+    // never presents to a window.
+    const ProbeResult xlib = run_probe("--instance-extensions VK_KHR_surface,VK_KHR_xlib_surface", "-u QT_QPA_PLATFORM", true);
+    ASSERT_EQ(xlib.exit_code, 0) << xlib.stderr_text;
+    EXPECT_EQ(xlib.values.at("platform"), "xcb");
+    EXPECT_EQ(xlib.values.at("instance_adopted"), "yes");
+    EXPECT_EQ(count(xlib.stderr_text, "Failed to find vk"), 0u) << xlib.stderr_text;
 
     const ProbeResult asked = run_probe("", "QT_QPA_PLATFORM=headless", true);
     ASSERT_EQ(asked.exit_code, 0) << asked.stderr_text;

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Runs a command in an environment that has Qt 6.8.
 #
-#   tools/buildroot.sh <command> [args...]
+#   tools/buildroot.sh [--bind DIR]... <command> [args...]
+#
+# --bind DIR shows the directory DIR, from outside the project, read-write at the same path inside
+# the root, for a command that writes there (tools/package-addon.sh --output DIR). A DIR whose
+# path inside the root holds files of the root is refused: binding it would hide them.
 #
 # Where the machine's own Qt is 6.8 or newer the command runs natively. Otherwise a Debian 13
 # root with the packages of tools/buildroot-packages.txt is created with mmdebstrap (cached under
@@ -30,7 +34,16 @@ native_qt_ok() {
     return 1
 }
 
-if [ "${SORVANE_IN_ROOT:-}" = 1 ] || { [ "${SORVANE_FORCE_ROOT:-}" != 1 ] && native_qt_ok; }; then
+binds=()
+while [ "${1:-}" = --bind ]; do
+    [ -d "${2:-}" ] || { echo "buildroot.sh: --bind ${2:-}: not a directory" >&2; exit 2; }
+    binds+=("$(cd "$2" && pwd)")
+    shift 2
+done
+
+# SORVANE_FORCE_ROOT=1 enters the root even from inside one (a nested entry), which is how a test
+# sees what a command does on a machine without Qt 6.8.
+if [ "${SORVANE_FORCE_ROOT:-}" != 1 ] && { [ "${SORVANE_IN_ROOT:-}" = 1 ] || native_qt_ok; }; then
     exec "$@"
 fi
 
@@ -44,6 +57,26 @@ mkdir -p "$sorvane_root_cache"
 # for the test that fetches a DevTools client from the registry) reach what the machine reaches.
 certs=()
 [ -s /etc/ssl/certs/ca-certificates.crt ] && certs=(--ro-bind /etc/ssl/certs /etc/ssl/certs)
+extra=()
+for dir in "${binds[@]}"; do
+    case "$dir/" in
+        "$project"/*) continue ;;  # already there with the project
+    esac
+    # /tmp is a fresh tmpfs inside; anywhere else the root's own directory would be covered,
+    # which does no harm where it holds nothing but empty directories (mount points).
+    case "$dir/" in
+        /tmp/*) ;;
+        *)
+            if [ "$dir" = / ] || [ -n "$(find "$root$dir" -mindepth 1 ! -type d -print -quit 2>/dev/null)" ]; then
+                echo "buildroot.sh: cannot show $dir inside the build root: the root has files of its own" \
+                     "there, which it would hide. Choose a folder of its own (for example under your home" \
+                     "folder or /tmp)." >&2
+                exit 2
+            fi
+            ;;
+    esac
+    extra+=(--bind "$dir" "$dir")
+done
 SORVANE_ROOT_ENV="SORVANE_IN_ROOT=1 SORVANE_ROOT_CACHE=$sorvane_root_cache${SORVANE_NO_PLAYER_ROOT:+ SORVANE_NO_PLAYER_ROOT=$SORVANE_NO_PLAYER_ROOT}" \
     debian_root_enter "$root" --bind "$project" "$project" \
-        --ro-bind "$sorvane_root_cache" "$sorvane_root_cache" "${certs[@]}" --cwd "$(pwd)" -- "$@"
+        --ro-bind "$sorvane_root_cache" "$sorvane_root_cache" "${certs[@]}" "${extra[@]}" --cwd "$(pwd)" -- "$@"

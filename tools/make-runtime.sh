@@ -3,6 +3,7 @@
 #
 #   <project-root>/addons/webview/linux_x86_64-runtime/
 #       qml/  plugins/  libexec/QtWebEngineProcess  resources/  translations/qtwebengine_locales/
+#       resources/locales -> ../translations/qtwebengine_locales
 #
 # from the Qt installation that qmake6 reports (the Qt the library is built against).
 #
@@ -15,7 +16,7 @@ set -euo pipefail
 mode=link
 if [ "${1:-}" = --copy ]; then mode=copy; shift; fi
 if [ $# -ne 1 ] || [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
-    sed -n '2,12s/^# \{0,1\}//p' "$0"
+    sed -n '2,13s/^# \{0,1\}//p' "$0"
     exit 2
 fi
 
@@ -37,7 +38,17 @@ place() {  # place <source> <destination>
 place "$(q QT_INSTALL_QML)" "$runtime/qml"
 place "$(q QT_INSTALL_PLUGINS)" "$runtime/plugins"
 place "$(q QT_INSTALL_LIBEXECS)/QtWebEngineProcess" "$runtime/libexec/QtWebEngineProcess"
-place "$(q QT_INSTALL_DATA)/resources" "$runtime/resources"
 place "$(q QT_INSTALL_TRANSLATIONS)/qtwebengine_locales" "$runtime/translations/qtwebengine_locales"
+# resources/ is a folder of its own, not a link to Qt's: the web engine's helper process creates
+# resources/locales where there is none, and it must not write into the Qt installation. The
+# link below gives it the locales folder it looks for.
+[ -L "$runtime/resources" ] && rm "$runtime/resources"
+mkdir -p "$runtime/resources"
+for file in "$(q QT_INSTALL_DATA)"/resources/*; do
+    [ -f "$file" ] || continue  # files only: a "locales" folder there is one an older layout made
+    place "$file" "$runtime/resources/$(basename "$file")"
+done
+rm -rf "$runtime/resources/locales"
+ln -s ../translations/qtwebengine_locales "$runtime/resources/locales"
 
 echo "$runtime"

@@ -8,6 +8,9 @@
 #
 #   tools/package-addon.sh [--output DIR]      (default: dist; the folder is DIR/addons/webview)
 #
+# DIR may lie anywhere, a game project's folder for example; a relative DIR is taken from the
+# current folder. Where the build root is used, DIR is shown inside it at its own path.
+#
 # SORVANE_BUILD_DIR names the build directory (default build). The same folder comes from
 #   cmake --install <build> --component addon --prefix <game-project>/addons/webview
 # docs/engine-integration.md says what is bundled and what the player's machine must provide.
@@ -17,8 +20,10 @@ project=$(cd "$here/.." && pwd)
 output=$project/dist
 while [ $# -gt 0 ]; do
     case "$1" in
-        --output) output=$2; shift 2 ;;
-        -h|--help) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        --output)
+            [ -n "${2:-}" ] || { echo "package-addon.sh: --output needs a folder" >&2; exit 2; }
+            output=$2; shift 2 ;;
+        -h|--help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
         *) echo "package-addon.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
     esac
 done
@@ -35,7 +40,7 @@ if [ "${SORVANE_NO_GODOT:-}" = 1 ]; then
 elif [ "$(id -u)" = 0 ] && [ "${SORVANE_IN_ROOT:-}" != 1 ]; then
     "$here/godotroot.sh" --create >/dev/null
 fi
-exec "$here/buildroot.sh" bash -c '
+"$here/buildroot.sh" --bind "$output" bash -c '
 set -euo pipefail
 project=$1; build_dir=$2; output=$3; godot_option=$4
 cd "$project"
@@ -72,3 +77,9 @@ if [ -f "$archive" ]; then
     echo "debug archive: $archive ($(du -sh --apparent-size "$archive" | cut -f1))"
 fi
 ' bash "$project" "$build_dir" "$output" "$godot_option"
+
+# Success only for a folder the caller can see where it was asked for.
+if [ ! -f "$output/addons/webview/libsorvane.so.0" ]; then
+    echo "package-addon.sh: the addon folder did not arrive at $output/addons/webview" >&2
+    exit 1
+fi

@@ -4,11 +4,13 @@
 #
 #   <prefix>/libsorvane.so.0 ...                          RUNPATH $ORIGIN/linux_x86_64-runtime/lib
 #   <prefix>/licenses/                                    licence texts of everything bundled
-#   <prefix>/linux_x86_64-runtime/lib/                    Qt and the other libraries, RUNPATH $ORIGIN
+#   <prefix>/linux_x86_64-runtime/lib/                    Qt and the other libraries, RUNPATH $ORIGIN,
+#                                                         and libsorvane_load_filter.so
 #                                 plugins/<type>/         the Qt plugins the library uses
 #                                 qml/                    the QML modules its scenes import
 #                                 libexec/QtWebEngineProcess, libexec/qt.conf
 #                                 resources/              the web engine's resources
+#                                 resources/locales -> ../translations/qtwebengine_locales
 #                                 translations/qtwebengine_locales/
 #
 # Runs in script mode after Qt's deploy support (qt_generate_deploy_script) has been included;
@@ -137,6 +139,10 @@ set(pre_exclude "")
 foreach(regex IN LISTS SORVANE_ADDON_SYSTEM_LIBRARIES)
   list(APPEND pre_exclude "^${regex}$")
 endforeach()
+# The library's own load-time filter (src/platform/load_filter.cpp) goes into lib/ beside Qt,
+# where the library's RUNPATH finds it; the search for dependencies leaves it to this copy.
+file(COPY "${SORVANE_ADDON_LOAD_FILTER}" DESTINATION "${runtime}/lib")
+list(APPEND pre_exclude "^libsorvane_load_filter\\.so$")
 qt_deploy_runtime_dependencies(
   EXECUTABLE "${webengine_process}"
   ADDITIONAL_LIBRARIES "${library}"
@@ -151,6 +157,12 @@ foreach(part "libexec/QtWebEngineProcess" "resources/qtwebengine_resources.pak"
     message(FATAL_ERROR "addon: Qt's deployment did not bring ${runtime_name}/${part}")
   endif()
 endforeach()
+
+# The web engine's helper process, as it starts (its zygote), looks for a folder "locales" beside
+# the resources and creates it, empty, where there is none: in the game's installation, which the
+# library must leave as it is (and which may be read-only). The locales lie in translations/; this
+# link points there, so the folder is found and nothing is written.
+file(CREATE_LINK "../translations/qtwebengine_locales" "${runtime}/resources/locales" SYMBOLIC)
 
 # The helper process is a Qt application of its own, started from libexec/: this qt.conf makes
 # Qt's own paths there (plugins, QML, data, translations) those of this folder, not those of a

@@ -76,6 +76,9 @@ public:
     bool load() const;
 
     // The page's address (default "about:blank"). Setting it, even to the same value, loads it.
+    // get_url answers the address of the page the view shows: the one set last, until the page
+    // goes elsewhere by itself (a link, a new window opened in this view, history, a redirect)
+    // or the navigation handler refuses it.
     void set_url(std::string url) const;
     std::string get_url() const;
     // Shows the HTML text `html` as if it came from `base_url`.

@@ -78,4 +78,9 @@ QStringList vulkan_surface_warnings()
             QStringLiteral("Failed to find vkDestroySurfaceKHR")};
 }
 
+QStringList vulkan_presentation_warnings()
+{
+    return vulkan_surface_warnings() << QStringLiteral("Failed to find vkGetPhysicalDeviceXcbPresentationSupportKHR");
+}
+
 }  // namespace sorvane::platform

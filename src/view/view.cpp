@@ -1,4 +1,5 @@
 #include "view/view.h"
+#include "platform/quiet_messages.h"
 
 #include "quick/scene_files.h"
 #include "runtime/carry.h"
@@ -143,7 +144,14 @@ void View::set_vulkan_instance(VkInstance instance)
     }
     m_vulkan_instance = std::make_unique<QVulkanInstance>();
     m_vulkan_instance->setVkInstance(instance);
-    if (!m_vulkan_instance->create())
+    bool created = false;
+    {
+        // Adopting the engine's instance, Qt's platform looks up window-system functions that
+        // offscreen views never call (see vulkan_presentation_warnings()).
+        const platform::QuietMessages quiet(true, platform::vulkan_presentation_warnings());
+        created = m_vulkan_instance->create();
+    }
+    if (!created)
         throw std::runtime_error("Failed to create VkInstance");
 }
 

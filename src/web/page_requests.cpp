@@ -46,7 +46,7 @@ void WebView::onRenderProcessTerminated(int terminationStatus, int exitCode)
 
     const QString what = QStringLiteral("web view %1: the renderer process of its page %2 ended (%3, exit code %4)")
                              .arg(m_idx)
-                             .arg(m_url)
+                             .arg(m_shown_url)
                              .arg(enum_name<QWebEnginePage::RenderProcessTerminationStatus>(terminationStatus))
                              .arg(exitCode);
     if (m_since_crash_reload.isValid() && m_since_crash_reload.elapsed() < m_crash_retry_window.count()) {

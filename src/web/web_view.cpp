@@ -71,6 +71,7 @@ void WebView::set_idx(int idx)
 void WebView::set_url(const QString& url)
 {
     m_url = url;
+    m_shown_url = url;
     emit urlChanged(m_url);
 }
 
@@ -148,6 +149,11 @@ void WebView::pre_reset()
 bool WebView::navigation_handler(const QString& url, const QString& navigationType)
 {
     return m_navigation_handler(url.toStdString(), navigationType.toStdString()).value_or(true);
+}
+
+void WebView::onPageUrlChanged(const QString& url)
+{
+    m_shown_url = url;
 }
 
 void WebView::onLoadingChanged(int status, const QString& url, const QString& errorDomain,

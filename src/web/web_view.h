@@ -71,8 +71,12 @@ public:
 
     int idx() const { return m_idx; }
     void set_idx(int idx);
+    // The address the host asked for last; the scene loads it whenever it changes.
     QString url() const { return m_url; }
     void set_url(const QString& url);
+    // The address of the page the view shows: the host's last request until the page moves on
+    // by itself (a link, a new window opened here, history, a redirect), then the page's own.
+    QString shown_url() const { return m_shown_url; }
     bool audio_muted() const { return m_audio_muted; }
     double zoom_factor() const { return m_zoom_factor; }
     void set_zoom_factor(double factor);
@@ -135,6 +139,8 @@ public:
 
     // Called by the scene.
     Q_INVOKABLE bool navigation_handler(const QString& url, const QString& navigationType);
+    // The page's address changed, whoever moved it.
+    Q_INVOKABLE void onPageUrlChanged(const QString& url);
     Q_INVOKABLE void onLoadingChanged(int status, const QString& url, const QString& errorDomain,
                                       const QString& errorString, int errorCode);
     // The scripts the scene injects into every page at document creation, in order.
@@ -174,6 +180,7 @@ private:
     int m_idx;
     QQuickWebEngineProfile* m_profile = nullptr;
     QString m_url = QStringLiteral("about:blank");
+    QString m_shown_url = m_url;
     bool m_audio_muted = false;
     double m_zoom_factor = 2.0;
     QString m_background_color = QStringLiteral("transparent");

@@ -67,7 +67,7 @@ void SWebView::set_url(std::string url) const
 
 std::string SWebView::get_url() const
 {
-    return carry::waited(m_view, [](View* v) { return to_host(web(v)->url()); });
+    return carry::waited(m_view, [](View* v) { return to_host(web(v)->shown_url()); });
 }
 
 void SWebView::load_html(std::string html, std::string base_url) const

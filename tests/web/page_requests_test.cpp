@@ -294,6 +294,84 @@ TEST_F(PageRequestsTest, NewWindowsAskTheHostAndOtherwiseOpenInThisViewThroughTh
     EXPECT_EQ(windows->size(), 5u);
 }
 
+// The address the host reads is that of the page the view shows, whichever way the page got
+// there: a new window opened here (by a target="_blank" click or by window.open(), with no
+// new-window callback or with one that declines), a plain link, history, or the host itself.
+TEST_F(PageRequestsTest, TheAddressIsThatOfThePageShownAfterANewWindowOpensHere)
+{
+    site().put("/a.html", page(block("a", "id='link' href='b.html?clicked' target='_blank'")));
+    site().put("/b.html", page("<script>console.log('shown ' + location.search)</script>" +
+                                   block("a", "href='a.html?back'"),
+                               "background: rgb(0, 255, 0)"));
+    TestWebView view;
+    view.set_zoom_factor(100);
+    // Both pages have a link at the top left; beside it a.html is red and b.html green.
+    auto shows = [&view](QRgb colour) { return near(view.wait_for_pixel(300, 300, colour).pixel(300, 300), colour); };
+    view.set_url("res://app/a.html");
+    ASSERT_TRUE(view.load());
+
+    struct Case {
+        const char* name;
+        bool with_callback;
+        bool by_script;
+    };
+    const Case cases[] = {
+        {"target=_blank click, no callback", false, false},
+        {"target=_blank click, the callback declines", true, false},
+        {"window.open(), no callback", false, true},
+        {"window.open(), the callback declines", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto asked = std::make_shared<std::atomic<int>>(0);
+        if (c.with_callback)
+            view.set_func_new_window_requested([asked](std::string, std::string) {
+                ++*asked;
+                return false;
+            });
+        else
+            view.set_func_new_window_requested({});
+        const std::string query = c.by_script ? "?opened" : "?clicked";
+        view.set_url("res://app/a.html");
+        ASSERT_TRUE(shows(kRed));
+        EXPECT_EQ(view.get_url(), "res://app/a.html");
+
+        const std::string shown = answer_to(view, "shown ", [&] {
+            if (c.by_script)
+                view.run_javascript("window.open('b.html?opened')");
+            else
+                click(view, 100, 100);
+        });
+        EXPECT_EQ(shown, query);
+        EXPECT_TRUE(shows(kGreen));
+        EXPECT_EQ(view.get_url(), "res://app/b.html" + query);
+        EXPECT_EQ(*asked, c.with_callback ? 1 : 0);
+    }
+
+    // A plain link and history move the address as well.
+    click(view, 100, 100);
+    EXPECT_TRUE(shows(kRed));
+    EXPECT_TRUE(wait_until(view, [&] { return view.get_url() == "res://app/a.html?back"; }))
+        << view.get_url();
+    view.back();
+    EXPECT_TRUE(shows(kGreen));
+    EXPECT_TRUE(wait_until(view, [&] { return view.get_url() == "res://app/b.html?opened"; }))
+        << view.get_url();
+
+    // A navigation the handler refuses leaves the address of the page still shown.
+    view.set_func_navigation_handler([](std::string url, std::string) { return url.find("refused") == std::string::npos; });
+    view.set_url("res://app/a.html?refused");
+    wait_until(view, [] { return false; }, 500ms);
+    EXPECT_TRUE(near(view.frame().pixel(300, 300), kGreen));
+    EXPECT_EQ(view.get_url(), "res://app/b.html?opened");
+
+    // The host's own request is the address at once.
+    view.set_url("res://app/a.html?again");
+    EXPECT_EQ(view.get_url(), "res://app/a.html?again");
+    EXPECT_TRUE(shows(kRed));
+    EXPECT_EQ(view.get_url(), "res://app/a.html?again");
+}
+
 // --- Permissions ----------------------------------------------------------------------------
 
 namespace {

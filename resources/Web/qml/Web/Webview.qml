@@ -14,6 +14,8 @@
 // its error page even for a successful load).
 // A navigation request asks ctx.navigation_handler(url, type) with the request's address and the
 // name of its NavigationType value ("LinkClickedNavigation", "TypedNavigation", ...).
+// Wherever the page goes, its address reaches ctx.onPageUrlChanged, so that the host reads the
+// address of the page it shows, also when the page moved without being asked to by the host.
 // The page's other requests go to ctx as well: the end of its renderer process
 // (ctx.onRenderProcessTerminated), new windows (ctx.new_window_requested), permissions
 // (ctx.onPermissionRequested) and file choosers (ctx.file_dialog_requested), each answered before
@@ -170,6 +172,8 @@ Item {
         settings.webGLEnabled: ctx.webGLEnabled
         settings.webRTCPublicInterfacesOnly: ctx.webRTCPublicInterfacesOnly
 
+        onUrlChanged: ctx.onPageUrlChanged(page.url.toString())
+
         onJavaScriptConsoleMessage: (level, message, lineNumber, sourceID) =>
             root.javaScriptConsoleMessage(level, message, lineNumber, sourceID)
 
@@ -210,8 +214,11 @@ Item {
             if (ctx.navigation_handler(request.url.toString(),
                                        root.nameOf(root.navigationTypeNames, request.navigationType)))
                 request.accept()
-            else
+            else {
                 request.reject()
+                // The host may have asked for the address it refuses: the page stays where it is.
+                ctx.onPageUrlChanged(page.url.toString())
+            }
         }
     }
 }
