@@ -254,7 +254,9 @@ TEST_F(WebViewTest, APageShowsItsColoursOverTheBackgroundColour)
     ASSERT_TRUE(view.load());
     const std::string block = "<div style='width: 100px; height: 100px; background: rgb(0, 0, 255)'></div>";
     view.load_html(page(block), "res://app/");
-    QImage image = view.wait_for_pixel(300, 300, kRed);
+    view.wait_for_pixel(300, 300, kRed);
+    // A busy machine may show the page's background a frame before the block.
+    QImage image = view.wait_for_pixel(50, 50, kBlue);
     EXPECT_TRUE(near(image.pixel(300, 300), kRed));
     EXPECT_TRUE(near(image.pixel(50, 50), kBlue));
     EXPECT_TRUE(near(image.pixel(99, 99), kBlue));
