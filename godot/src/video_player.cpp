@@ -193,16 +193,6 @@ void VideoPlayer::configure(sorvane::SView& facade)
 {
     auto& view = static_cast<sorvane::SVideoPlayerView&>(facade);
     const std::shared_ptr<EventQueue> queue = events();
-    view.set_auto_play(m_autoplay);
-    view.set_volume(static_cast<float>(m_volume));
-    view.set_muted(m_muted);
-    view.set_loops(m_loops < 0 ? kLoopsInfinite : static_cast<unsigned>(m_loops));
-    view.set_playback_rate(m_playback_rate);
-    view.set_fill_mode(static_cast<unsigned>(m_fill_mode));
-    view.set_controls(m_controls);
-    if (!m_source.empty())
-        view.set_source(media_location(m_source));
-
     view.set_func_on_playback_state_changed(
         [queue](int state) { queue->push({"playback_state_changed", {std::int64_t{state}}}); });
     view.set_func_on_media_status_changed([queue](int status) {
@@ -222,6 +212,16 @@ void VideoPlayer::configure(sorvane::SView& facade)
     view.set_func_javascript_console_log([queue](int level, std::string message, int line, std::string source) {
         queue->push({"console_message", {std::int64_t{level}, std::move(message), std::int64_t{line}, std::move(source)}});
     });
+    // The settings after the callbacks: setting the source can report an error at once.
+    view.set_auto_play(m_autoplay);
+    view.set_volume(static_cast<float>(m_volume));
+    view.set_muted(m_muted);
+    view.set_loops(m_loops < 0 ? kLoopsInfinite : static_cast<unsigned>(m_loops));
+    view.set_playback_rate(m_playback_rate);
+    view.set_fill_mode(static_cast<unsigned>(m_fill_mode));
+    view.set_controls(m_controls);
+    if (!m_source.empty())
+        view.set_source(media_location(m_source));
 }
 
 std::function<bool(sorvane::SView&)> VideoPlayer::loader() const
