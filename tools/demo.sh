@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
-# The main job: the stand-in engine host starts the library and renders its built-in scenes into
-# PNG files. Creates the build root and builds first if needed. Runs without any display server:
-# the library renders on its headless Qt platform.
+# The main job, in Godot: the demo project (godot/demo/) runs in the real Godot 4.6 with this
+# build's addon folder, on a private Xvfb inside the Godot root: a room with a web page on a
+# screen that the demo clicks through the 3D hit, a video on a second screen and a QML HUD. It
+# saves Godot's own screenshots as PNG files in out/godot-demo/ and prints where they are.
+# Builds first if needed; the video clip is made with ffmpeg in the build root.
 #
-#   tools/demo.sh [sorvane-demo arguments...]     (tools/demo.sh --help lists them)
+#   tools/demo.sh [--check]      (--check also checks the screenshots' key pixels)
+#
+# The stand-in engine host's demo renders the library's built-in scenes into PNG files, without
+# any display server or engine:
+#
+#   tools/demo.sh --standin [sorvane-demo arguments...]   (tools/demo.sh --standin --help lists them)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 project=$(cd "$here/.." && pwd)
 cd "$project"
+if [ "${1:-}" != --standin ]; then
+    # The library, the extension and the layer: what the demo project's addon folder carries.
+    "$here/build.sh" --target sorvane_godot --target sorvane_queue_lock
+    "$here/buildroot.sh" godot/tests/make_project.sh build build/godot-demo godot/demo >/dev/null
+    exec "$here/godotroot.sh" -- godot/demo/run_demo.sh build/godot-demo/project out/godot-demo "$@"
+fi
+shift
 # Only the host and the library it links: the test command builds the tests, benchmarks and fuzz
 # targets.
 "$here/build.sh" --target sorvane-demo

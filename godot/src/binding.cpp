@@ -211,6 +211,11 @@ void register_class(const ClassSpec& spec)
         gd.classdb_register_extension_class_method(library, sname(spec.name), &m);
     }
 
+    for (const ConstantSpec& constant : spec.constants) {
+        gd.classdb_register_extension_class_integer_constant(library, sname(spec.name), sname(constant.enum_name),
+                                                             sname(constant.name), constant.value, false);
+    }
+
     for (const PropertySpec& property : spec.properties) {
         const bool read_only = std::strlen(property.setter) == 0;
         PropertyInfo p(property.slot, read_only ? kUsageEditor | kUsageReadOnly : kUsageDefault, property.hint,

@@ -81,6 +81,13 @@ struct SignalSpec {
     std::vector<Slot> arguments;
 };
 
+// An integer constant of an enum of the class (Godot shows it as ClassName.NAME).
+struct ConstantSpec {
+    const char* enum_name;
+    const char* name;
+    std::int64_t value;
+};
+
 using VirtualBody = std::function<void(ExtensionObject& self, const GDExtensionConstTypePtr* args, GDExtensionTypePtr result)>;
 
 struct ClassSpec {
@@ -93,6 +100,7 @@ struct ClassSpec {
     std::vector<MethodSpec> methods;
     std::vector<PropertySpec> properties;
     std::vector<SignalSpec> signals;
+    std::vector<ConstantSpec> constants;
 };
 
 // Registers the class; the spec must stay alive until unregister_classes().

@@ -18,6 +18,7 @@
     X(variant_new_nil, GDExtensionInterfaceVariantNewNil)                                       \
     X(variant_destroy, GDExtensionInterfaceVariantDestroy)                                      \
     X(variant_call, GDExtensionInterfaceVariantCall)                                            \
+    X(variant_construct, GDExtensionInterfaceVariantConstruct)                                  \
     X(variant_get_type, GDExtensionInterfaceVariantGetType)                                     \
     X(variant_stringify, GDExtensionInterfaceVariantStringify)                                  \
     X(string_new_with_utf8_chars_and_len, GDExtensionInterfaceStringNewWithUtf8CharsAndLen)     \

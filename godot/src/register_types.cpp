@@ -11,6 +11,7 @@
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
+#include "video_player.h"
 #include "web_view.h"
 
 namespace sorvane_godot {
@@ -49,6 +50,7 @@ void initialize(void*, GDExtensionInitializationLevel level)
     if (level == GDEXTENSION_INITIALIZATION_SCENE) {
         register_class(QmlView::spec());
         register_class(WebView::spec());
+        register_class(VideoPlayer::spec());
     }
 }
 

@@ -12,6 +12,7 @@ constexpr std::int64_t kDriverResourcePhysicalDevice = 1;
 constexpr std::int64_t kDriverResourceTopmostObject = 2;
 constexpr std::int64_t kTextureType2D = 1;
 constexpr std::int64_t kDataFormatR8G8B8A8Unorm = 36;
+constexpr std::int64_t kDataFormatR8G8B8A8Srgb = 42;
 constexpr std::int64_t kTextureSamples1 = 0;
 constexpr std::int64_t kUsageSamplingBit = 1;
 constexpr std::int64_t kUsageColorAttachmentBit = 2;
@@ -66,12 +67,13 @@ VulkanHandles vulkan_handles()
     return handles;
 }
 
-std::uint64_t import_texture(unsigned long image, unsigned width, unsigned height)
+std::uint64_t import_texture(unsigned long image, unsigned width, unsigned height, TextureFormat format)
 {
+    const bool srgb = format == TextureFormat::Srgb;
     const Variant rid = rendering_device().call(
         "texture_create_from_extension",
-        {Variant(kTextureType2D), Variant(kDataFormatR8G8B8A8Unorm), Variant(kTextureSamples1),
-         Variant(kUsageSamplingBit | kUsageColorAttachmentBit), Variant(static_cast<std::int64_t>(image)),
+        {Variant(kTextureType2D), Variant(srgb ? kDataFormatR8G8B8A8Srgb : kDataFormatR8G8B8A8Unorm),
+         Variant(kTextureSamples1), Variant(srgb ? kUsageSamplingBit : kUsageSamplingBit | kUsageColorAttachmentBit), Variant(static_cast<std::int64_t>(image)),
          Variant(static_cast<std::int64_t>(width)), Variant(static_cast<std::int64_t>(height)), Variant(1), Variant(1),
          Variant(1)});
     return rid.to_rid();

@@ -28,9 +28,20 @@ struct VulkanHandles {
 };
 VulkanHandles vulkan_handles();
 
-// A texture of the RenderingDevice that shows one mip level of a VkImage in R8G8B8A8_UNORM;
-// 0 when the device refuses it.
-std::uint64_t import_texture(unsigned long image, unsigned width, unsigned height);
+// How an import shows the view's image, whose R8G8B8A8 values are sRGB-encoded:
+//   Unorm  hands the values over as they are: right for 2D drawing, which writes them straight
+//          to the sRGB-encoded window;
+//   Srgb   decodes them to linear when sampled: right for 3D materials. Godot's texture on such
+//          an import also makes a UNORM view, which Godot 4.6 creates with an empty usage (it
+//          copies the usage from the image's creation info, which an imported image lacks): the
+//          validation layer reports VUID-VkImageViewUsageCreateInfo-usage-parameter once per
+//          import, and sampling that view would be invalid; 3D materials sample the sRGB view.
+// (An Unorm import cannot serve 3D: the sRGB view Godot makes of it gets the UNORM format.)
+enum class TextureFormat { Unorm, Srgb };
+
+// A texture of the RenderingDevice that shows one mip level of the view's VkImage; 0 when the
+// device refuses it.
+std::uint64_t import_texture(unsigned long image, unsigned width, unsigned height, TextureFormat format);
 void free_texture(std::uint64_t rid);
 
 // Waits until the device has finished every submitted frame: before the library releases an

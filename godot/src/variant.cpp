@@ -132,6 +132,29 @@ Variant Variant::from_rid(std::uint64_t rid)
     return from_type(GDEXTENSION_VARIANT_TYPE_RID, &rid);
 }
 
+namespace {
+
+Variant constructed(GDExtensionVariantType type)
+{
+    Variant out;
+    gd.variant_destroy(out.ptr());
+    GDExtensionCallError error{};
+    gd.variant_construct(type, out.ptr(), nullptr, 0, &error);
+    return out;
+}
+
+}  // namespace
+
+Variant Variant::new_dictionary()
+{
+    return constructed(GDEXTENSION_VARIANT_TYPE_DICTIONARY);
+}
+
+Variant Variant::new_array()
+{
+    return constructed(GDEXTENSION_VARIANT_TYPE_ARRAY);
+}
+
 Variant Variant::from_vector2(float x, float y)
 {
     float v[2] = {x, y};

@@ -46,6 +46,9 @@ public:
     static Variant from_vector2(float x, float y);
     static Variant from_rect2(float x, float y, float width, float height);
     static Variant from_color(float r, float g, float b, float a);
+    // An empty Dictionary or Array, filled with call("set", {key, value}) or call("push_back", {value}).
+    static Variant new_dictionary();
+    static Variant new_array();
     // Takes over an initialised engine Variant (for example one the engine handed back).
     static Variant from_copy(GDExtensionConstVariantPtr source);
 

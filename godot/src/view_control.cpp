@@ -1,6 +1,8 @@
 #include "view_control.h"
 
 #include <algorithm>
+#include <atomic>
+#include <utility>
 #include <cmath>
 
 #include <sorvane/sorvane.h>
@@ -43,20 +45,56 @@ Variant to_variant(const EventValue& value)
 struct ViewControl::State {
     std::shared_ptr<FacadeSlot> slot = std::make_shared<FacadeSlot>();
     std::shared_ptr<EventQueue> events;
-    Variant texture;  // the Texture2DRD that shows the view's image
+    Variant texture;     // the Texture2DRD that shows the view's image, for 2D drawing
+    Variant texture_3d;  // the same image decoded from sRGB, for 3D materials
+    // Set once texture_3d has been asked for: only then is the image imported a second time.
+    std::atomic<bool> wants_3d{false};
     // Render thread only.
     bool handed_over = false;
+    unsigned long image = 0;
+    unsigned width = 0;
+    unsigned height = 0;
     std::uint64_t rd_texture = 0;
+    std::uint64_t rd_texture_3d = 0;
 
-    // Stops Godot sampling the view's image and releases the import (render thread).
+    // Shows the view's current image on both textures (render thread, after a load). Each
+    // resource goes straight to its new engine texture, so materials that use it follow.
+    void show_image(unsigned long new_image, unsigned new_width, unsigned new_height)
+    {
+        image = new_image;
+        width = new_width;
+        height = new_height;
+        const std::uint64_t old_2d = std::exchange(rd_texture, image ? import_texture(image, width, height, TextureFormat::Unorm) : 0);
+        const std::uint64_t old_3d = std::exchange(rd_texture_3d, 0);
+        if (rd_texture || old_2d)
+            texture.call("set_texture_rd_rid", {Variant::from_rid(rd_texture)});
+        if (wants_3d && rd_texture)
+            rd_texture_3d = import_texture(image, width, height, TextureFormat::Srgb);
+        if (rd_texture_3d || old_3d)
+            texture_3d.call("set_texture_rd_rid", {Variant::from_rid(rd_texture_3d)});
+        free_texture(old_2d);
+        free_texture(old_3d);
+    }
+
+    // Imports the image for 3D when it was asked for after the load (render thread).
+    void show_image_3d()
+    {
+        if (rd_texture_3d || !rd_texture)
+            return;
+        rd_texture_3d = import_texture(image, width, height, TextureFormat::Srgb);
+        texture_3d.call("set_texture_rd_rid", {Variant::from_rid(rd_texture_3d)});
+    }
+
+    // Stops Godot sampling the view's image and releases the imports (render thread).
     void release_texture()
     {
-        if (!rd_texture)
+        if (!rd_texture && !rd_texture_3d)
             return;
         texture.call("set_texture_rd_rid", {Variant::from_rid(0)});
+        texture_3d.call("set_texture_rd_rid", {Variant::from_rid(0)});
         wait_device_idle();
-        free_texture(rd_texture);
-        rd_texture = 0;
+        free_texture(std::exchange(rd_texture, 0));
+        free_texture(std::exchange(rd_texture_3d, 0));
     }
 };
 
@@ -79,6 +117,17 @@ sorvane::SView* ViewControl::facade() const
 Variant ViewControl::texture() const
 {
     return m_state && m_texture_ready ? m_state->texture : Variant();
+}
+
+Variant ViewControl::texture_3d() const
+{
+    if (!m_state)
+        return Variant();
+    if (!m_state->wants_3d.exchange(true)) {
+        auto state = m_state;
+        on_render_thread([state] { state->show_image_3d(); });
+    }
+    return m_texture_ready ? m_state->texture_3d : Variant();
 }
 
 void ViewControl::set_refresh_rate(int rate)
@@ -107,6 +156,7 @@ void ViewControl::enter_tree()
     auto state = std::make_shared<State>();
     state->events = m_events;
     state->texture = construct("Texture2DRD");
+    state->texture_3d = construct("Texture2DRD");
     *state->slot = create_facade();
     track_view(state->slot);
     configure(**state->slot);
@@ -208,17 +258,8 @@ void ViewControl::queue_load(unsigned width, unsigned height)
         if (state->rd_texture)
             wait_device_idle();
         const bool loaded = load(*view);
-        const unsigned long image = loaded ? view->get_texture() : 0;
-        const std::uint64_t rid = image ? import_texture(image, width, height) : 0;
-        if (rid) {
-            // Straight to the new texture: the resource keeps its engine texture, so materials
-            // that use it follow.
-            state->texture.call("set_texture_rd_rid", {Variant::from_rid(rid)});
-        } else if (state->rd_texture) {
-            state->texture.call("set_texture_rd_rid", {Variant::from_rid(0)});
-        }
-        free_texture(state->rd_texture);
-        state->rd_texture = rid;
+        state->show_image(loaded ? view->get_texture() : 0, width, height);
+        const std::uint64_t rid = state->rd_texture;
         state->events->push(
             {"_loaded", {rid != 0, static_cast<std::int64_t>(width), static_cast<std::int64_t>(height)}});
     });
@@ -271,21 +312,29 @@ bool ViewControl::to_view_pixels(const Variant& event, unsigned& x, unsigned& y)
     return true;
 }
 
-void ViewControl::gui_input(GDExtensionObjectPtr object)
+bool ViewControl::uv_to_view_pixels(float u, float v, unsigned& x, unsigned& y) const
+{
+    if (m_loaded_width == 0 || m_loaded_height == 0 || !(u >= 0 && u <= 1 && v >= 0 && v <= 1))
+        return false;
+    x = static_cast<unsigned>(std::clamp(std::floor(static_cast<double>(u) * m_loaded_width), 0.0, m_loaded_width - 1.0));
+    y = static_cast<unsigned>(std::clamp(std::floor(static_cast<double>(v) * m_loaded_height), 0.0, m_loaded_height - 1.0));
+    return true;
+}
+
+bool ViewControl::send_input(const Variant& event, bool has_point, unsigned x, unsigned y)
 {
     sorvane::SView* view = facade();
-    if (!object || !view || !m_texture_ready)
-        return;
-    const Variant event = Variant::from_object(object);
+    if (!view || !m_texture_ready)
+        return false;
     const auto is = [&](const char* name) { return event.call("is_class", {Variant(name)}).to_bool(); };
-    unsigned x = 0, y = 0;
 
     if (is("InputEventMouseMotion")) {
-        if (to_view_pixels(event, x, y))
-            view->mouse_move(x, y);
+        if (!has_point)
+            return false;
+        view->mouse_move(x, y);
     } else if (is("InputEventMouseButton")) {
-        if (!to_view_pixels(event, x, y))
-            return;
+        if (!has_point)
+            return false;
         const bool pressed = event.call("is_pressed").to_bool();
         const MouseButton button = mouse_button(event.call("get_button_index").to_int());
         switch (button.kind) {
@@ -297,24 +346,45 @@ void ViewControl::gui_input(GDExtensionObjectPtr object)
             if (pressed)
                 view->mouse_wheel_down(x, y);
             break;
-        case MouseButton::Kind::Button:
-            if (pressed)
-                self().call("grab_focus");
-            view->mouse_click(button.button, pressed ? 0 : 1, x, y);
-            break;
-        case MouseButton::Kind::Other: return;
+        case MouseButton::Kind::Button: view->mouse_click(button.button, pressed ? 0 : 1, x, y); break;
+        case MouseButton::Kind::Other: return false;
         }
     } else if (is("InputEventKey")) {
         const KeyPress key = key_press(event.call("get_keycode").to_int(), event.call("get_unicode").to_int(),
                                        event.call("is_ctrl_pressed").to_bool(), event.call("is_alt_pressed").to_bool(),
                                        event.call("is_meta_pressed").to_bool(), event.call("is_shift_pressed").to_bool());
         if (key.qt_key == 0)
-            return;
+            return false;
         view->key_event(key.qt_key, event.call("is_pressed").to_bool() ? 0 : 1, key.text);
     } else {
-        return;
+        return false;
     }
+    return true;
+}
+
+void ViewControl::gui_input(GDExtensionObjectPtr object)
+{
+    if (!object)
+        return;
+    const Variant event = Variant::from_object(object);
+    unsigned x = 0, y = 0;
+    const bool has_point = to_view_pixels(event, x, y);
+    if (!send_input(event, has_point, x, y))
+        return;
+    // A button pressed on the view takes the keyboard focus to it (the wheel does not).
+    if (event.call("is_class", {Variant("InputEventMouseButton")}).to_bool() && event.call("is_pressed").to_bool() &&
+        mouse_button(event.call("get_button_index").to_int()).kind == MouseButton::Kind::Button)
+        self().call("grab_focus");
     self().call("accept_event");
+}
+
+bool ViewControl::push_input_at_uv(GDExtensionObjectPtr object, float u, float v)
+{
+    if (!object)
+        return false;
+    unsigned x = 0, y = 0;
+    const bool has_point = uv_to_view_pixels(u, v, x, y);
+    return send_input(Variant::from_object(object), has_point, x, y);
 }
 
 void ViewControl::add_common_members(ClassSpec& spec)
@@ -327,12 +397,22 @@ void ViewControl::add_common_members(ClassSpec& spec)
     spec.methods.push_back({"get_refresh_rate", {"", GDEXTENSION_VARIANT_TYPE_INT}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return static_cast<std::int64_t>(v.refresh_rate()); }),
                             true});
+    spec.methods.push_back({"push_input_at_uv", {"", GDEXTENSION_VARIANT_TYPE_BOOL},
+                            {{"event", GDEXTENSION_VARIANT_TYPE_OBJECT, "InputEvent"}, {"uv", GDEXTENSION_VARIANT_TYPE_VECTOR2}},
+                            body<ViewControl>([](ViewControl& v, const auto& a) {
+                                float u = 0, w = 0;
+                                a[1].to_vector2(u, w);
+                                return v.push_input_at_uv(a[0].to_object(), u, w);
+                            })});
     spec.methods.push_back({"get_texture", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return v.texture(); }), true});
+    spec.methods.push_back({"get_texture_3d", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
+                            body<ViewControl>([](ViewControl& v, const auto&) { return v.texture_3d(); }), true});
     constexpr std::uint32_t kHintRange = 1;
     spec.properties.push_back({{"refresh_rate", GDEXTENSION_VARIANT_TYPE_INT}, "set_refresh_rate", "get_refresh_rate", kHintRange, "1,120"});
     constexpr std::uint32_t kHintResourceType = 17;
     spec.properties.push_back({{"texture", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture", kHintResourceType, "Texture2D"});
+    spec.properties.push_back({{"texture_3d", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture_3d", kHintResourceType, "Texture2D"});
     spec.signals.push_back({"texture_changed", {}});
     spec.signals.push_back({"console_message",
                             {{"level", GDEXTENSION_VARIANT_TYPE_INT},

@@ -24,11 +24,19 @@ public:
 
     void notification(int what) override;
     void gui_input(GDExtensionObjectPtr event);
+    // An input event at a point of the view given by texture coordinates (0 to 1 each way, from
+    // the top left), such as the UV of a mesh where a ray hit it: how a screen in a 3D world
+    // passes on clicks and typing. Keys ignore the point. True when the view took the event.
+    bool push_input_at_uv(GDExtensionObjectPtr event, float u, float v);
 
     int refresh_rate() const { return m_refresh_rate; }
     void set_refresh_rate(int rate);
-    // The Texture2DRD the view renders into (nil before the view is loaded), for materials.
+    // The Texture2DRD the view renders into (nil before the view is loaded), for 2D drawing:
+    // canvas items, TextureRect, 2D shaders. It hands over the sRGB-encoded values as they are.
     Variant texture() const;
+    // The same image for 3D materials (nil before the view is loaded): sampled as sRGB, so a
+    // material sees linear colours and shows the view as 2D drawing does. Imported on first use.
+    Variant texture_3d() const;
 
     // The members every view node has, for the class tables.
     static void add_common_members(ClassSpec& spec);
@@ -65,6 +73,10 @@ private:
     // The view's size in pixels for the control's size (the library takes at least 256 each way).
     void wanted_size(unsigned& width, unsigned& height) const;
     bool to_view_pixels(const Variant& event, unsigned& x, unsigned& y) const;
+    bool uv_to_view_pixels(float u, float v, unsigned& x, unsigned& y) const;
+    // Passes a mouse, wheel or key event to the view; mouse events need `has_point` and go to
+    // (x, y) in view pixels. True when the view took it.
+    bool send_input(const Variant& event, bool has_point, unsigned x, unsigned y);
 
     std::shared_ptr<State> m_state;
     std::shared_ptr<EventQueue> m_events;

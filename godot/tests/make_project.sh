@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Makes the extension's test project in the build directory: the sources of project/ and the
+# Makes the extension's test project in the build directory: the sources of project/, the
 # addon folder installed from this build (the component "addon": the library, its Qt runtime and
-# the extension), as a game project has it.
+# the extension), as a game project has it, and the video clip (media/clip.mp4, made here with
+# ffmpeg: the Godot root that runs the tests has none).
 #
-#   make_project.sh <build-dir> <work-dir>
+#   make_project.sh <build-dir> <work-dir> [<project-sources>]
+#
+# <project-sources> defaults to the tests' project/; the demo passes godot/demo.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
@@ -13,9 +16,13 @@ project=$work/project
 mkdir -p "$project"
 # The sources anew; the addon folder and the editor's .godot/ are kept between runs (the install
 # only copies what changed).
-find "$project" -mindepth 1 -maxdepth 1 ! -name addons ! -name .godot -exec rm -rf {} +
-cp -a "$here/project/." "$project/"
+find "$project" -mindepth 1 -maxdepth 1 ! -name addons ! -name .godot ! -name media -exec rm -rf {} +
+cp -a "${3:-$here/project}/." "$project/"
 SORVANE_ADDON_DEBUG_DIR=$work/addon-debug \
     cmake --install "$build" --component addon --prefix "$project/addons/webview" >"$work/install.log" 2>&1 ||
     { cat "$work/install.log"; exit 1; }
+[ -s "$project/media/clip.mp4" ] && [ "$project/media/clip.mp4" -nt "$here/make_clip.sh" ] ||
+    "$here/make_clip.sh" "$project/media/clip.mp4"
+# The player opens the file by its path; the editor need not scan it.
+touch "$project/media/.gdignore"
 echo "test project: $project"
