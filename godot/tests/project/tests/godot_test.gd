@@ -46,6 +46,26 @@ func wait_signal(sig: Signal, seconds := 30.0) -> Variant:
 	return state.args if state.fired else null
 
 
+## Starts recording the first emission of `sig` at once: for a signal that may come while the
+## test still awaits something else. wait_recorded() then waits for it.
+func record_signal(sig: Signal) -> Dictionary:
+	var state := {"fired": false, "args": []}
+	var on_fire := func(...args: Array) -> void:
+		if not state.fired:
+			state.fired = true
+			state.args = args
+	sig.connect(on_fire)
+	return state
+
+
+## The arguments of a recorded signal once it came; null after the time limit.
+func wait_recorded(state: Dictionary, seconds := 30.0) -> Variant:
+	var deadline := Time.get_ticks_msec() + int(seconds * 1000)
+	while not state.fired and Time.get_ticks_msec() < deadline:
+		await get_tree().process_frame
+	return state.args if state.fired else null
+
+
 ## Waits until the condition holds; false after the time limit.
 func wait_until(condition: Callable, seconds := 30.0) -> bool:
 	var deadline := Time.get_ticks_msec() + int(seconds * 1000)
