@@ -282,6 +282,14 @@ void S::_create_app()
         g_loop_ended = true;
     }
     g_loop_end_changed.notify_all();
+
+    // The thread never ends. Its end would destroy Qt's data of this thread, the font caches of
+    // every scene's text among them, and Qt's own order there crashes now and then
+    // (QFreetypeFace::release reads a thread storage that was destroyed just before, at the end
+    // of a thread that rendered text): a game would crash as it quits. Parked here it runs no
+    // code again; the process's exit ends it.
+    for (;;)
+        pause();
 }
 
 void S::ensure_qt_eventloop_is_running()
