@@ -225,60 +225,47 @@ VKAPI_ATTR void VKAPI_CALL GetDeviceQueue2(VkDevice device, const VkDeviceQueueI
 
 // --- The serialised queue operations -------------------------------------------------------
 
-VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit(VkQueue queue, uint32_t count, const VkSubmitInfo* submits, VkFence fence)
+// Runs the next layer's `Call` on `queue` under the queue's lock.
+template <auto Call, typename... Args>
+VkResult serialised(VkQueue queue, Args... args)
 {
     DeviceData* data = device_data(key_of(queue));
     if (!data)
         return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
     std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_submit(queue, count, submits, fence);
+    return (data->*Call)(queue, args...);
+}
+
+VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit(VkQueue queue, uint32_t count, const VkSubmitInfo* submits, VkFence fence)
+{
+    return serialised<&DeviceData::queue_submit>(queue, count, submits, fence);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit2(VkQueue queue, uint32_t count, const VkSubmitInfo2* submits, VkFence fence)
 {
-    DeviceData* data = device_data(key_of(queue));
-    if (!data)
-        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
-    std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_submit2(queue, count, submits, fence);
+    return serialised<&DeviceData::queue_submit2>(queue, count, submits, fence);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL QueueSubmit2KHR(VkQueue queue, uint32_t count, const VkSubmitInfo2* submits,
                                                VkFence fence)
 {
-    DeviceData* data = device_data(key_of(queue));
-    if (!data)
-        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
-    std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_submit2_khr(queue, count, submits, fence);
+    return serialised<&DeviceData::queue_submit2_khr>(queue, count, submits, fence);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL QueueBindSparse(VkQueue queue, uint32_t count, const VkBindSparseInfo* infos,
                                                VkFence fence)
 {
-    DeviceData* data = device_data(key_of(queue));
-    if (!data)
-        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
-    std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_bind_sparse(queue, count, infos, fence);
+    return serialised<&DeviceData::queue_bind_sparse>(queue, count, infos, fence);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL QueuePresentKHR(VkQueue queue, const VkPresentInfoKHR* info)
 {
-    DeviceData* data = device_data(key_of(queue));
-    if (!data)
-        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
-    std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_present(queue, info);
+    return serialised<&DeviceData::queue_present>(queue, info);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL QueueWaitIdle(VkQueue queue)
 {
-    DeviceData* data = device_data(key_of(queue));
-    if (!data)
-        return VK_ERROR_DEVICE_LOST;  // a queue of no device this layer made: nothing to call
-    std::lock_guard lock(queue_mutex(data, queue));
-    return data->queue_wait_idle(queue);
+    return serialised<&DeviceData::queue_wait_idle>(queue);
 }
 
 VKAPI_ATTR VkResult VKAPI_CALL DeviceWaitIdle(VkDevice device)
