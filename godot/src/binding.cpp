@@ -12,7 +12,7 @@ constexpr std::uint32_t kUsageEditor = 4;           // PROPERTY_USAGE_EDITOR
 constexpr std::uint32_t kUsageReadOnly = 1u << 28;  // PROPERTY_USAGE_READ_ONLY
 constexpr std::uint32_t kUsageNilIsVariant = 1u << 17;  // PROPERTY_USAGE_NIL_IS_VARIANT: any value
 
-std::vector<const ClassSpec*> registered;
+std::vector<const ClassTable*> registered;
 
 // A GDExtensionPropertyInfo with the storage its pointers point into.
 struct PropertyInfo {
@@ -73,7 +73,7 @@ Variant converted(GDExtensionVariantType declared, const Variant& value)
 void method_call(void* method_userdata, GDExtensionClassInstancePtr instance, const GDExtensionConstVariantPtr* args,
                  GDExtensionInt count, GDExtensionVariantPtr result, GDExtensionCallError* error)
 {
-    const auto& method = *static_cast<const MethodSpec*>(method_userdata);
+    const auto& method = *static_cast<const MethodEntry*>(method_userdata);
     const auto expected = static_cast<GDExtensionInt>(method.arguments.size());
     if (count != expected) {
         error->error = count < expected ? GDEXTENSION_CALL_ERROR_TOO_FEW_ARGUMENTS : GDEXTENSION_CALL_ERROR_TOO_MANY_ARGUMENTS;
@@ -101,7 +101,7 @@ void method_call(void* method_userdata, GDExtensionClassInstancePtr instance, co
 void method_ptrcall(void* method_userdata, GDExtensionClassInstancePtr instance, const GDExtensionConstTypePtr* args,
                     GDExtensionTypePtr result)
 {
-    const auto& method = *static_cast<const MethodSpec*>(method_userdata);
+    const auto& method = *static_cast<const MethodEntry*>(method_userdata);
     std::vector<Variant> values;
     values.reserve(method.arguments.size());
     for (std::size_t i = 0; i < method.arguments.size(); ++i) {
@@ -125,10 +125,10 @@ void method_ptrcall(void* method_userdata, GDExtensionClassInstancePtr instance,
 
 GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notify_postinitialize)
 {
-    const auto& spec = *static_cast<const ClassSpec*>(class_userdata);
-    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(spec.parent));
-    ExtensionObject* instance = spec.create(object);
-    gd.object_set_instance(object, sname(spec.name), instance);
+    const auto& table = *static_cast<const ClassTable*>(class_userdata);
+    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
+    ExtensionObject* instance = table.create(object);
+    gd.object_set_instance(object, sname(table.name), instance);
     if (notify_postinitialize)
         Variant::from_object(object).call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
     return object;
@@ -146,9 +146,9 @@ void notify(GDExtensionClassInstancePtr instance, int32_t what, GDExtensionBool)
 
 void* virtual_call_data(void* class_userdata, GDExtensionConstStringNamePtr name, uint32_t)
 {
-    const auto& spec = *static_cast<const ClassSpec*>(class_userdata);
+    const auto& table = *static_cast<const ClassTable*>(class_userdata);
     const std::string text = Variant::from_type(GDEXTENSION_VARIANT_TYPE_STRING_NAME, name).to_string();
-    for (const auto& entry : spec.virtuals) {
+    for (const auto& entry : table.virtuals) {
         if (text == entry.first)
             return const_cast<VirtualBody*>(&entry.second);
     }
@@ -172,7 +172,7 @@ void ExtensionObject::emit(const char* signal, const std::vector<Variant>& args)
     self().call("emit_signal", all);
 }
 
-void register_class(const ClassSpec& spec)
+void register_class(const ClassTable& table)
 {
     GDExtensionClassCreationInfo5 info{};
     info.is_exposed = true;
@@ -181,11 +181,11 @@ void register_class(const ClassSpec& spec)
     info.free_instance_func = free_instance;
     info.get_virtual_call_data_func = virtual_call_data;
     info.call_virtual_with_data_func = call_virtual;
-    info.class_userdata = const_cast<ClassSpec*>(&spec);
-    gd.classdb_register_extension_class5(library, sname(spec.name), sname(spec.parent), &info);
-    registered.push_back(&spec);
+    info.class_userdata = const_cast<ClassTable*>(&table);
+    gd.classdb_register_extension_class5(library, sname(table.name), sname(table.parent), &info);
+    registered.push_back(&table);
 
-    for (const MethodSpec& method : spec.methods) {
+    for (const MethodEntry& method : table.methods) {
         std::deque<PropertyInfo> argument_storage;
         std::vector<GDExtensionPropertyInfo> arguments;
         std::vector<GDExtensionClassMethodArgumentMetadata> metadata;
@@ -198,7 +198,7 @@ void register_class(const ClassSpec& spec)
 
         GDExtensionClassMethodInfo m{};
         m.name = const_cast<GDExtensionStringNamePtr>(sname(method.name));
-        m.method_userdata = const_cast<MethodSpec*>(&method);
+        m.method_userdata = const_cast<MethodEntry*>(&method);
         m.call_func = method_call;
         m.ptrcall_func = method_ptrcall;
         m.method_flags = GDEXTENSION_METHOD_FLAG_NORMAL | (method.is_const ? GDEXTENSION_METHOD_FLAG_CONST : 0);
@@ -208,30 +208,30 @@ void register_class(const ClassSpec& spec)
         m.argument_count = static_cast<uint32_t>(arguments.size());
         m.arguments_info = arguments.data();
         m.arguments_metadata = metadata.data();
-        gd.classdb_register_extension_class_method(library, sname(spec.name), &m);
+        gd.classdb_register_extension_class_method(library, sname(table.name), &m);
     }
 
-    for (const ConstantSpec& constant : spec.constants) {
-        gd.classdb_register_extension_class_integer_constant(library, sname(spec.name), sname(constant.enum_name),
+    for (const ConstantEntry& constant : table.constants) {
+        gd.classdb_register_extension_class_integer_constant(library, sname(table.name), sname(constant.enum_name),
                                                              sname(constant.name), constant.value, false);
     }
 
-    for (const PropertySpec& property : spec.properties) {
+    for (const PropertyEntry& property : table.properties) {
         const bool read_only = std::strlen(property.setter) == 0;
         PropertyInfo p(property.slot, read_only ? kUsageEditor | kUsageReadOnly : kUsageDefault, property.hint,
                        property.hint_string);
-        gd.classdb_register_extension_class_property(library, sname(spec.name), &p.info, sname(property.setter),
+        gd.classdb_register_extension_class_property(library, sname(table.name), &p.info, sname(property.setter),
                                                      sname(property.getter));
     }
 
-    for (const SignalSpec& signal : spec.signals) {
+    for (const SignalEntry& signal : table.signals) {
         std::deque<PropertyInfo> argument_storage;
         std::vector<GDExtensionPropertyInfo> arguments;
         for (const Slot& slot : signal.arguments) {
             argument_storage.emplace_back(slot, kUsageDefault);
             arguments.push_back(argument_storage.back().info);
         }
-        gd.classdb_register_extension_class_signal(library, sname(spec.name), sname(signal.name), arguments.data(),
+        gd.classdb_register_extension_class_signal(library, sname(table.name), sname(signal.name), arguments.data(),
                                                    static_cast<GDExtensionInt>(arguments.size()));
     }
 }

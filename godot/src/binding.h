@@ -60,7 +60,7 @@ MethodBody body(F f)
     };
 }
 
-struct MethodSpec {
+struct MethodEntry {
     const char* name;
     Slot result;
     std::vector<Slot> arguments;
@@ -68,7 +68,7 @@ struct MethodSpec {
     bool is_const = false;
 };
 
-struct PropertySpec {
+struct PropertyEntry {
     Slot slot;
     const char* setter;  // "" for a read-only property
     const char* getter;
@@ -76,13 +76,13 @@ struct PropertySpec {
     const char* hint_string = "";
 };
 
-struct SignalSpec {
+struct SignalEntry {
     const char* name;
     std::vector<Slot> arguments;
 };
 
 // An integer constant of an enum of the class (Godot shows it as ClassName.NAME).
-struct ConstantSpec {
+struct ConstantEntry {
     const char* enum_name;
     const char* name;
     std::int64_t value;
@@ -90,21 +90,21 @@ struct ConstantSpec {
 
 using VirtualBody = std::function<void(ExtensionObject& self, const GDExtensionConstTypePtr* args, GDExtensionTypePtr result)>;
 
-struct ClassSpec {
+struct ClassTable {
     const char* name;
     const char* parent;
     std::function<ExtensionObject*(GDExtensionObjectPtr owner)> create;
     // Overridden virtual methods of the engine class, with their arguments as the engine hands
     // them to native code (pointers to the native values).
     std::vector<std::pair<const char*, VirtualBody>> virtuals;
-    std::vector<MethodSpec> methods;
-    std::vector<PropertySpec> properties;
-    std::vector<SignalSpec> signals;
-    std::vector<ConstantSpec> constants;
+    std::vector<MethodEntry> methods;
+    std::vector<PropertyEntry> properties;
+    std::vector<SignalEntry> signals;
+    std::vector<ConstantEntry> constants;
 };
 
-// Registers the class; the spec must stay alive until unregister_classes().
-void register_class(const ClassSpec& spec);
+// Registers the class; the table must stay alive until unregister_classes().
+void register_class(const ClassTable& table);
 // Unregisters every class registered, the last one first.
 void unregister_classes();
 

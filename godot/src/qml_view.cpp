@@ -55,10 +55,10 @@ void QmlView::handle_event(const Event& event)
         emit("scene_loaded", {Variant(std::get<bool>(event.args[0]))});
 }
 
-const ClassSpec& QmlView::spec()
+const ClassTable& QmlView::table()
 {
-    static const ClassSpec spec = [] {
-        ClassSpec s;
+    static const ClassTable table = [] {
+        ClassTable s;
         s.name = "QmlView";
         s.parent = "Control";
         s.create = [](GDExtensionObjectPtr owner) { return new QmlView(owner); };
@@ -80,7 +80,7 @@ const ClassSpec& QmlView::spec()
         ViewControl::add_common_members(s);
         return s;
     }();
-    return spec;
+    return table;
 }
 
 }  // namespace sorvane_godot

@@ -10,7 +10,7 @@ class QmlView : public ViewControl {
 public:
     using ViewControl::ViewControl;
 
-    static const ClassSpec& spec();
+    static const ClassTable& table();
 
     void set_module(const std::string& module);
     const std::string& module() const { return m_module; }

@@ -48,9 +48,9 @@ void initialize(void*, GDExtensionInitializationLevel level)
     if (level == GDEXTENSION_INITIALIZATION_CORE)
         prepare_vulkan_environment();
     if (level == GDEXTENSION_INITIALIZATION_SCENE) {
-        register_class(QmlView::spec());
-        register_class(WebView::spec());
-        register_class(VideoPlayer::spec());
+        register_class(QmlView::table());
+        register_class(WebView::table());
+        register_class(VideoPlayer::table());
     }
 }
 

@@ -236,10 +236,10 @@ void VideoPlayer::handle_event(const Event& event)
         emit("scene_loaded", {Variant(std::get<bool>(event.args[0]))});
 }
 
-const ClassSpec& VideoPlayer::spec()
+const ClassTable& VideoPlayer::table()
 {
-    static const ClassSpec spec = [] {
-        ClassSpec s;
+    static const ClassTable table = [] {
+        ClassTable s;
         s.name = "VideoPlayer";
         s.parent = "Control";
         s.create = [](GDExtensionObjectPtr owner) { return new VideoPlayer(owner); };
@@ -335,7 +335,7 @@ const ClassSpec& VideoPlayer::spec()
         ViewControl::add_common_members(s);
         return s;
     }();
-    return spec;
+    return table;
 }
 
 }  // namespace sorvane_godot

@@ -13,7 +13,7 @@ class VideoPlayer : public ViewControl {
 public:
     using ViewControl::ViewControl;
 
-    static const ClassSpec& spec();
+    static const ClassTable& table();
 
     void set_source(const std::string& source);
     const std::string& source() const { return m_source; }

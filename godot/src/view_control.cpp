@@ -387,34 +387,34 @@ bool ViewControl::push_input_at_uv(GDExtensionObjectPtr object, float u, float v
     return send_input(Variant::from_object(object), has_point, x, y);
 }
 
-void ViewControl::add_common_members(ClassSpec& spec)
+void ViewControl::add_common_members(ClassTable& table)
 {
-    spec.virtuals.push_back({"_gui_input", [](ExtensionObject& self, const GDExtensionConstTypePtr* args, GDExtensionTypePtr) {
+    table.virtuals.push_back({"_gui_input", [](ExtensionObject& self, const GDExtensionConstTypePtr* args, GDExtensionTypePtr) {
                                  static_cast<ViewControl&>(self).gui_input(gd.ref_get_object(args[0]));
                              }});
-    spec.methods.push_back({"set_refresh_rate", no_result, {{"rate", GDEXTENSION_VARIANT_TYPE_INT}},
+    table.methods.push_back({"set_refresh_rate", no_result, {{"rate", GDEXTENSION_VARIANT_TYPE_INT}},
                             body<ViewControl>([](ViewControl& v, const auto& a) { v.set_refresh_rate(static_cast<int>(a[0].to_int())); })});
-    spec.methods.push_back({"get_refresh_rate", {"", GDEXTENSION_VARIANT_TYPE_INT}, {},
+    table.methods.push_back({"get_refresh_rate", {"", GDEXTENSION_VARIANT_TYPE_INT}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return static_cast<std::int64_t>(v.refresh_rate()); }),
                             true});
-    spec.methods.push_back({"push_input_at_uv", {"", GDEXTENSION_VARIANT_TYPE_BOOL},
+    table.methods.push_back({"push_input_at_uv", {"", GDEXTENSION_VARIANT_TYPE_BOOL},
                             {{"event", GDEXTENSION_VARIANT_TYPE_OBJECT, "InputEvent"}, {"uv", GDEXTENSION_VARIANT_TYPE_VECTOR2}},
                             body<ViewControl>([](ViewControl& v, const auto& a) {
                                 float u = 0, w = 0;
                                 a[1].to_vector2(u, w);
                                 return v.push_input_at_uv(a[0].to_object(), u, w);
                             })});
-    spec.methods.push_back({"get_texture", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
+    table.methods.push_back({"get_texture", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return v.texture(); }), true});
-    spec.methods.push_back({"get_texture_3d", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
+    table.methods.push_back({"get_texture_3d", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return v.texture_3d(); }), true});
     constexpr std::uint32_t kHintRange = 1;
-    spec.properties.push_back({{"refresh_rate", GDEXTENSION_VARIANT_TYPE_INT}, "set_refresh_rate", "get_refresh_rate", kHintRange, "1,120"});
+    table.properties.push_back({{"refresh_rate", GDEXTENSION_VARIANT_TYPE_INT}, "set_refresh_rate", "get_refresh_rate", kHintRange, "1,120"});
     constexpr std::uint32_t kHintResourceType = 17;
-    spec.properties.push_back({{"texture", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture", kHintResourceType, "Texture2D"});
-    spec.properties.push_back({{"texture_3d", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture_3d", kHintResourceType, "Texture2D"});
-    spec.signals.push_back({"texture_changed", {}});
-    spec.signals.push_back({"console_message",
+    table.properties.push_back({{"texture", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture", kHintResourceType, "Texture2D"});
+    table.properties.push_back({{"texture_3d", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, "", "get_texture_3d", kHintResourceType, "Texture2D"});
+    table.signals.push_back({"texture_changed", {}});
+    table.signals.push_back({"console_message",
                             {{"level", GDEXTENSION_VARIANT_TYPE_INT},
                              {"message", GDEXTENSION_VARIANT_TYPE_STRING},
                              {"line", GDEXTENSION_VARIANT_TYPE_INT},

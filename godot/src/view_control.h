@@ -39,7 +39,7 @@ public:
     Variant texture_3d() const;
 
     // The members every view node has, for the class tables.
-    static void add_common_members(ClassSpec& spec);
+    static void add_common_members(ClassTable& table);
 
 protected:
     // Creates the view's facade (main thread, once per entry into the tree).

@@ -175,10 +175,10 @@ void WebView::handle_event(const Event& event)
     }
 }
 
-const ClassSpec& WebView::spec()
+const ClassTable& WebView::table()
 {
-    static const ClassSpec spec = [] {
-        ClassSpec s;
+    static const ClassTable table = [] {
+        ClassTable s;
         s.name = "WebView";
         s.parent = "Control";
         s.create = [](GDExtensionObjectPtr owner) { return new WebView(owner); };
@@ -221,7 +221,7 @@ const ClassSpec& WebView::spec()
         ViewControl::add_common_members(s);
         return s;
     }();
-    return spec;
+    return table;
 }
 
 }  // namespace sorvane_godot

@@ -11,7 +11,7 @@ class WebView : public ViewControl {
 public:
     explicit WebView(GDExtensionObjectPtr owner);
 
-    static const ClassSpec& spec();
+    static const ClassTable& table();
 
     void set_url(const std::string& url);
     const std::string& url() const { return m_url; }

@@ -66,6 +66,22 @@ func wait_recorded(state: Dictionary, seconds := 30.0) -> Variant:
 	return state.args if state.fired else null
 
 
+## The value of the page's input field `field_id` once it is `expected` (it is read again until
+## then, 20 times at most); otherwise its last value.
+func field_value(view: Control, field_id: String, expected: String) -> String:
+	var answers := {}
+	view.javascript_finished.connect(func(id: int, result: Variant, _error: String) -> void: answers[id] = result)
+	var value := ""
+	for attempt in 20:
+		var id: int = view.run_javascript("document.getElementById('%s').value" % field_id)
+		await wait_until(func() -> bool: return answers.has(id), 10)
+		value = str(answers.get(id))
+		if value == expected:
+			break
+		await wait_frames(5)
+	return value
+
+
 ## Waits until the condition holds; false after the time limit.
 func wait_until(condition: Callable, seconds := 30.0) -> bool:
 	var deadline := Time.get_ticks_msec() + int(seconds * 1000)

@@ -78,16 +78,7 @@ func run() -> void:
 			key.pressed = pressed
 			check(view.push_input_at_uv(key, Vector2.ZERO), "the view takes a key through push_input_at_uv")
 		await wait_frames(1)
-	var answers := {}
-	view.javascript_finished.connect(func(id: int, result: Variant, _error: String) -> void: answers[id] = result)
-	var typed := ""
-	for attempt in 20:
-		var id: int = view.run_javascript("document.getElementById('field').value")
-		await wait_until(func() -> bool: return answers.has(id), 10)
-		typed = str(answers.get(id))
-		if typed == "hi":
-			break
-		await wait_frames(5)
+	var typed: String = await field_value(view, "field", "hi")
 	check(typed == "hi", "keys typed at the 3D screen reach the field (it holds '%s')" % typed)
 
 	var outside := InputEventMouseButton.new()

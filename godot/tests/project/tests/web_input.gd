@@ -30,14 +30,5 @@ func run() -> void:
 
 	await click(Vector2(60, 310))
 	await type_text("hi")
-	var answers := {}
-	view.javascript_finished.connect(func(id: int, result: Variant, _error: String) -> void: answers[id] = result)
-	var typed := ""
-	for attempt in 20:
-		var id: int = view.run_javascript("document.getElementById('field').value")
-		await wait_until(func() -> bool: return answers.has(id), 10)
-		typed = str(answers.get(id))
-		if typed == "hi":
-			break
-		await wait_frames(5)
+	var typed: String = await field_value(view, "field", "hi")
 	check(typed == "hi", "typed keys reach the focused field (it holds '%s')" % typed)
