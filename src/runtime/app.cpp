@@ -7,11 +7,11 @@
 #include "platform/display_probe.h"
 #include "platform/platform.h"
 #include "platform/quiet_messages.h"
-#include "runtime/capture_threads.h"
 #include "runtime/carry.h"
 #include "runtime/runtime_state.h"
 #include "runtime/sorvane_ctx.h"
 #include "runtime/start_environment.h"
+#include "runtime/web_engine_threads.h"
 #include "web/godot_scheme_handler.h"
 
 #include <QApplication>
@@ -84,8 +84,8 @@ constexpr bool kChromiumGpuNeedsDisplay = true;
 
 // How long destroy() waits for the Qt thread to leave its loop.
 constexpr auto kLoopEndWait = std::chrono::seconds(10);
-// How long destroy() waits for the web engine's screen-capture threads to end.
-constexpr auto kCaptureEndWait = std::chrono::milliseconds(3000);
+// How long destroy() waits for the web engine's threads to settle.
+constexpr auto kWebEngineSettleWait = std::chrono::milliseconds(3000);
 
 void sleep_ms(long ms)
 {
@@ -317,11 +317,11 @@ void S::destroy()
     // with Qt. Whether to wait is decided first: quit() itself may return after the loop ended.
     const bool wait = carry::loop_running.load(std::memory_order_acquire) &&
                       QThread::currentThread() != SORVANE_APP->thread();
-    // The web engine's screen-capture threads must be gone before the host exits
-    // (capture_threads.h); they end on their own soon after their page's capture stops.
-    if (wait && !wait_for_capture_threads(kCaptureEndWait))
-        std::fputs("sorvane: a page's screen capture still runs at destroy(): destroy every view first, or the "
-                   "process may crash at its exit\n", stderr);
+    // The web engine's threads must be done with what may crash the host's exit
+    // (web_engine_threads.h); they settle on their own soon after their work stops.
+    if (wait && !wait_for_web_engine_threads_to_settle(kWebEngineSettleWait))
+        std::fputs("sorvane: the web engine's screen capture or GPU thread still works at destroy() (destroy every "
+                   "view first): the process may crash at its exit\n", stderr);
     QCoreApplication::quit();
     if (!wait)
         return;
