@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <deque>
+#include <mutex>
+#include <unordered_map>
 
 namespace sorvane_godot {
 
@@ -54,6 +56,8 @@ bool accepts(GDExtensionVariantType declared, GDExtensionVariantType given)
         return true;
     if (declared == GDEXTENSION_VARIANT_TYPE_OBJECT && given == GDEXTENSION_VARIANT_TYPE_NIL)
         return true;
+    if (declared == GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY && given == GDEXTENSION_VARIANT_TYPE_ARRAY)
+        return true;
     return false;
 }
 
@@ -66,6 +70,7 @@ Variant converted(GDExtensionVariantType declared, const Variant& value)
     case GDEXTENSION_VARIANT_TYPE_FLOAT: return Variant(static_cast<double>(value.to_int()));
     case GDEXTENSION_VARIANT_TYPE_INT: return Variant(static_cast<std::int64_t>(value.to_float()));
     case GDEXTENSION_VARIANT_TYPE_STRING: return Variant(value.to_string());
+    case GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY: return Variant(value.to_strings());
     default: return value;
     }
 }
@@ -123,12 +128,24 @@ void method_ptrcall(void* method_userdata, GDExtensionClassInstancePtr instance,
     converted(type, out).to_type(type, result);
 }
 
+// The instances of this extension's classes, by engine object, for instance_of().
+std::mutex instances_mutex;
+std::unordered_map<GDExtensionObjectPtr, std::pair<const ClassTable*, ExtensionObject*>> instances;
+
+GDExtensionObjectPtr new_object(const ClassTable& table, ExtensionObject*& instance)
+{
+    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
+    instance = table.create(object);
+    gd.object_set_instance(object, sname(table.name), instance);
+    std::lock_guard lock(instances_mutex);
+    instances[object] = {&table, instance};
+    return object;
+}
+
 GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notify_postinitialize)
 {
-    const auto& table = *static_cast<const ClassTable*>(class_userdata);
-    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
-    ExtensionObject* instance = table.create(object);
-    gd.object_set_instance(object, sname(table.name), instance);
+    ExtensionObject* instance = nullptr;
+    GDExtensionObjectPtr object = new_object(*static_cast<const ClassTable*>(class_userdata), instance);
     if (notify_postinitialize)
         Variant::from_object(object).call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
     return object;
@@ -136,7 +153,12 @@ GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notif
 
 void free_instance(void*, GDExtensionClassInstancePtr instance)
 {
-    delete static_cast<ExtensionObject*>(instance);
+    auto* object = static_cast<ExtensionObject*>(instance);
+    {
+        std::lock_guard lock(instances_mutex);
+        instances.erase(object->owner());
+    }
+    delete object;
 }
 
 void notify(GDExtensionClassInstancePtr instance, int32_t what, GDExtensionBool)
@@ -170,6 +192,22 @@ void ExtensionObject::emit(const char* signal, const std::vector<Variant>& args)
     all.push_back(Variant::from_string_name(signal));
     all.insert(all.end(), args.begin(), args.end());
     self().call("emit_signal", all);
+}
+
+Variant instantiate(const ClassTable& table, ExtensionObject*& instance)
+{
+    Variant held = Variant::from_object(new_object(table, instance));
+    held.call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
+    return held;
+}
+
+ExtensionObject* instance_of(const Variant& object, const ClassTable& table)
+{
+    if (object.type() != GDEXTENSION_VARIANT_TYPE_OBJECT)
+        return nullptr;
+    std::lock_guard lock(instances_mutex);
+    const auto it = instances.find(object.to_object());
+    return it != instances.end() && it->second.first == &table ? it->second.second : nullptr;
 }
 
 void register_class(const ClassTable& table)
@@ -217,6 +255,11 @@ void register_class(const ClassTable& table)
     }
 
     for (const PropertyEntry& property : table.properties) {
+        if (property.group_prefix) {
+            GString name(property.slot.name), prefix(property.group_prefix);
+            gd.classdb_register_extension_class_property_group(library, sname(table.name), name.ptr(), prefix.ptr());
+            continue;
+        }
         const bool read_only = std::strlen(property.setter) == 0;
         PropertyInfo p(property.slot, read_only ? kUsageEditor | kUsageReadOnly : kUsageDefault, property.hint,
                        property.hint_string);
