@@ -144,10 +144,15 @@ GDExtensionObjectPtr new_object(const ClassTable& table, ExtensionObject*& insta
 
 GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notify_postinitialize)
 {
+    const auto& table = *static_cast<const ClassTable*>(class_userdata);
     ExtensionObject* instance = nullptr;
-    GDExtensionObjectPtr object = new_object(*static_cast<const ClassTable*>(class_userdata), instance);
-    if (notify_postinitialize)
-        Variant::from_object(object).call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
+    GDExtensionObjectPtr object = new_object(table, instance);
+    // NOTIFICATION_POSTINITIALIZE, for the nodes. Not for a reference-counted object: the Variant
+    // that carries the call would take the object's first reference and free it when it goes,
+    // while the engine still holds the object it asked for (nothing handles the notification
+    // there anyway).
+    if (notify_postinitialize && std::strcmp(table.parent, "RefCounted") != 0)
+        Variant::from_object(object).call("notification", {Variant(0)});
     return object;
 }
 

@@ -61,6 +61,7 @@ std::string snake_case(const std::string& camel)
     out = "_" + out + "_";
     replace_word(out, "_web_gl_", "_webgl_");
     replace_word(out, "_web_rtc_", "_webrtc_");
+    replace_word(out, "_java_script_", "_javascript_");
     return out.substr(1, out.size() - 2);
 }
 

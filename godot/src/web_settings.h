@@ -26,7 +26,7 @@ const std::vector<WebSetting>& web_settings();
 
 // A camelCase name in snake_case: a capital starts a word, a run of capitals is one word (its
 // last capital starts the next word when a small letter follows), a run of digits starts a word;
-// "WebGL" and "WebRTC" stay one word ("webGLEnabled" -> "webgl_enabled").
+// "WebGL", "WebRTC" and "JavaScript" stay one word ("webGLEnabled" -> "webgl_enabled").
 std::string snake_case(const std::string& camel);
 
 }  // namespace sorvane_godot
