@@ -2,8 +2,6 @@
 
 #include <cstring>
 #include <deque>
-#include <mutex>
-#include <unordered_map>
 
 namespace sorvane_godot {
 
@@ -128,17 +126,11 @@ void method_ptrcall(void* method_userdata, GDExtensionClassInstancePtr instance,
     converted(type, out).to_type(type, result);
 }
 
-// The instances of this extension's classes, by engine object, for instance_of().
-std::mutex instances_mutex;
-std::unordered_map<GDExtensionObjectPtr, std::pair<const ClassTable*, ExtensionObject*>> instances;
-
 GDExtensionObjectPtr new_object(const ClassTable& table, ExtensionObject*& instance)
 {
     GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
     instance = table.create(object);
     gd.object_set_instance(object, sname(table.name), instance);
-    std::lock_guard lock(instances_mutex);
-    instances[object] = {&table, instance};
     return object;
 }
 
@@ -158,12 +150,7 @@ GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notif
 
 void free_instance(void*, GDExtensionClassInstancePtr instance)
 {
-    auto* object = static_cast<ExtensionObject*>(instance);
-    {
-        std::lock_guard lock(instances_mutex);
-        instances.erase(object->owner());
-    }
-    delete object;
+    delete static_cast<ExtensionObject*>(instance);
 }
 
 void notify(GDExtensionClassInstancePtr instance, int32_t what, GDExtensionBool)
@@ -206,19 +193,11 @@ Variant instantiate(const ClassTable& table, ExtensionObject*& instance)
     return held;
 }
 
-ExtensionObject* instance_of(const Variant& object, const ClassTable& table)
-{
-    if (object.type() != GDEXTENSION_VARIANT_TYPE_OBJECT)
-        return nullptr;
-    std::lock_guard lock(instances_mutex);
-    const auto it = instances.find(object.to_object());
-    return it != instances.end() && it->second.first == &table ? it->second.second : nullptr;
-}
-
 void register_class(const ClassTable& table)
 {
     GDExtensionClassCreationInfo5 info{};
     info.is_exposed = true;
+    info.is_abstract = table.abstract;
     info.notification_func = notify;
     info.create_instance_func = create_instance;
     info.free_instance_func = free_instance;

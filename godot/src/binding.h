@@ -102,6 +102,8 @@ struct ClassTable {
     const char* name;
     const char* parent;
     std::function<ExtensionObject*(GDExtensionObjectPtr owner)> create;
+    // Made only by the extension (instantiate()), never by scripts or the editor.
+    bool abstract = false;
     // Overridden virtual methods of the engine class, with their arguments as the engine hands
     // them to native code (pointers to the native values).
     std::vector<std::pair<const char*, VirtualBody>> virtuals;
@@ -114,9 +116,6 @@ struct ClassTable {
 // A new engine object of a registered class and its C++ side, as create_instance makes them for
 // the engine; the Variant holds the object (and keeps a reference-counted one alive).
 Variant instantiate(const ClassTable& table, ExtensionObject*& instance);
-
-// The C++ side of an object of a class this extension registered, or null for any other object.
-ExtensionObject* instance_of(const Variant& object, const ClassTable& table);
 
 // Registers the class; the table must stay alive until unregister_classes().
 void register_class(const ClassTable& table);

@@ -60,6 +60,7 @@ const ClassTable& WebPermissionRequest::table()
         s.name = "WebPermissionRequest";
         s.parent = "RefCounted";
         s.create = [](GDExtensionObjectPtr owner) { return new WebPermissionRequest(owner); };
+        s.abstract = true;
         using R = WebPermissionRequest;
         s.methods = {
             {"get_origin", {"", STRING}, {}, body<R>([](R& r, const auto&) { return r.m_origin; }), true},
@@ -114,6 +115,7 @@ const ClassTable& WebFileChooserRequest::table()
         s.name = "WebFileChooserRequest";
         s.parent = "RefCounted";
         s.create = [](GDExtensionObjectPtr owner) { return new WebFileChooserRequest(owner); };
+        s.abstract = true;
         using R = WebFileChooserRequest;
         s.methods = {
             {"get_mode", {"", INT}, {}, body<R>([](R& r, const auto&) { return r.m_mode; }), true},
