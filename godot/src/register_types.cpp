@@ -2,12 +2,14 @@
 //   CORE   before Godot creates its Vulkan instance: the environment the Vulkan loader reads
 //   SCENE  the node classes; at its de-initialisation, the library stops (views still alive are
 //          destroyed first), before Godot destroys its device
+//   EDITOR the class reference, into the editor's help
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "binding.h"
+#include "class_reference.h"
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
@@ -55,6 +57,8 @@ void initialize(void*, GDExtensionInitializationLevel level)
         register_class(WebView::table());
         register_class(VideoPlayer::table());
     }
+    if (level == GDEXTENSION_INITIALIZATION_EDITOR)
+        load_class_reference();
 }
 
 void deinitialize(void*, GDExtensionInitializationLevel level)
