@@ -47,6 +47,29 @@ func run() -> void:
 	view.background_color = "#102030"
 	check(view.background_color == "#102030", "background_color reads back")
 	check(view.get_default_user_agent().begins_with("Mozilla/5.0"), "the view's user agent text (got '%s')" % view.get_default_user_agent())
+	await profile(view)
+
+
+## The shared profile reaching the page: the user agent it sends and a cookie the game stored.
+func profile(view: Control) -> void:
+	view.user_agent = "WebViewTest/1.0"
+	view.set_cookie("127.0.0.1", "/", "flavour", "oat", false, "lax", int(Time.get_unix_time_from_system()) + 3600)
+	var seen := {}
+	view.javascript_finished.connect(func(id: int, result: Variant, _error: String) -> void: seen[id] = result)
+	var agent = null
+	var cookie = null
+	for attempt in 10:
+		view.reload()
+		await wait_signal(view.load_finished, 20)
+		var agent_id: int = view.run_javascript("navigator.userAgent")
+		var cookie_id: int = view.run_javascript("document.cookie")
+		await wait_until(func() -> bool: return seen.has(agent_id) and seen.has(cookie_id), 10)
+		agent = seen.get(agent_id)
+		cookie = seen.get(cookie_id)
+		if agent == "WebViewTest/1.0" and str(cookie).contains("flavour=oat"):
+			break
+	check(agent == "WebViewTest/1.0", "the page sees the profile's user agent (got %s)" % [agent])
+	check(str(cookie).contains("flavour=oat"), "the page sees the cookie the game stored (got %s)" % [cookie])
 
 
 func listed_in_group(view: Control) -> void:

@@ -44,6 +44,12 @@ func run() -> void:
 		"load_finished " + again + " true"])
 	check(not has_entry("load_finished " + server + "/colour.html true"), "the refused page never loaded")
 
+	# The game's own loads are never refused, whatever the list says.
+	view.load_html("<body style='margin: 0; background: #33cc66'></body>", "http://example.invalid/")
+	await expect_pixel(320, 240, Color("#33cc66"), "HTML the game loaded outside allowed_navigation")
+	view.url = again
+	await wait_until(func() -> bool: return log.count("load_finished " + again + " true 200  HttpStatusCodeDomain") == 2, 30)
+
 	# A new window handed over: reported, and the view stays on its page.
 	view.new_window_policy = 1  # NEW_WINDOW_HAND_OVER
 	await expect_pixel(320, 290, Color("#33cccc"), "the page's window link")
