@@ -22,8 +22,7 @@ std::vector<WebSetting> make_table()
     std::vector<WebSetting> table;
 #define SORVANE_GODOT_SETTING(kind, property, getter, setter, initial, qualifier)                            \
     table.push_back({snake_case(#property), initial_##kind(initial),                                         \
-                     [](const sorvane::SWebView& view, const SettingValue& v) { view.setter(as_arg_##kind(v)); }, \
-                     [](sorvane::SWebView& view) { return SettingValue(view.getter()); }});
+                     [](const sorvane::SWebView& view, const SettingValue& v) { view.setter(as_arg_##kind(v)); }});
     SORVANE_WEB_SETTINGS(SORVANE_GODOT_SETTING)
 #undef SORVANE_GODOT_SETTING
     return table;

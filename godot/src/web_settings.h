@@ -1,6 +1,7 @@
 // The web settings of a WebView node: one entry per setting of the library's table, with the
-// snake_case name Godot shows, its type, its initial value and the calls that pass a value to a
-// view and read it back.
+// snake_case name Godot shows, its type (that of its initial value), its initial value and the
+// call that passes a value to a view. The node keeps the values itself, so reading one never
+// waits for the library.
 #pragma once
 
 #include <functional>
@@ -18,7 +19,6 @@ struct WebSetting {
     std::string name;  // "javascript_enabled"
     SettingValue initial;
     std::function<void(const sorvane::SWebView&, const SettingValue&)> apply;
-    std::function<SettingValue(sorvane::SWebView&)> read;
 };
 
 // Every setting, in the library's order.
