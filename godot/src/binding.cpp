@@ -54,6 +54,8 @@ bool accepts(GDExtensionVariantType declared, GDExtensionVariantType given)
         return true;
     if (declared == GDEXTENSION_VARIANT_TYPE_OBJECT && given == GDEXTENSION_VARIANT_TYPE_NIL)
         return true;
+    if (declared == GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY && given == GDEXTENSION_VARIANT_TYPE_ARRAY)
+        return true;
     return false;
 }
 
@@ -66,6 +68,7 @@ Variant converted(GDExtensionVariantType declared, const Variant& value)
     case GDEXTENSION_VARIANT_TYPE_FLOAT: return Variant(static_cast<double>(value.to_int()));
     case GDEXTENSION_VARIANT_TYPE_INT: return Variant(static_cast<std::int64_t>(value.to_float()));
     case GDEXTENSION_VARIANT_TYPE_STRING: return Variant(value.to_string());
+    case GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY: return Variant(value.to_strings());
     default: return value;
     }
 }
@@ -123,14 +126,25 @@ void method_ptrcall(void* method_userdata, GDExtensionClassInstancePtr instance,
     converted(type, out).to_type(type, result);
 }
 
+GDExtensionObjectPtr new_object(const ClassTable& table, ExtensionObject*& instance)
+{
+    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
+    instance = table.create(object);
+    gd.object_set_instance(object, sname(table.name), instance);
+    return object;
+}
+
 GDExtensionObjectPtr create_instance(void* class_userdata, GDExtensionBool notify_postinitialize)
 {
     const auto& table = *static_cast<const ClassTable*>(class_userdata);
-    GDExtensionObjectPtr object = gd.classdb_construct_object2(sname(table.parent));
-    ExtensionObject* instance = table.create(object);
-    gd.object_set_instance(object, sname(table.name), instance);
-    if (notify_postinitialize)
-        Variant::from_object(object).call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
+    ExtensionObject* instance = nullptr;
+    GDExtensionObjectPtr object = new_object(table, instance);
+    // NOTIFICATION_POSTINITIALIZE, for the nodes. Not for a reference-counted object: the Variant
+    // that carries the call would take the object's first reference and free it when it goes,
+    // while the engine still holds the object it asked for (nothing handles the notification
+    // there anyway).
+    if (notify_postinitialize && std::strcmp(table.parent, "RefCounted") != 0)
+        Variant::from_object(object).call("notification", {Variant(0)});
     return object;
 }
 
@@ -172,10 +186,18 @@ void ExtensionObject::emit(const char* signal, const std::vector<Variant>& args)
     self().call("emit_signal", all);
 }
 
+Variant instantiate(const ClassTable& table, ExtensionObject*& instance)
+{
+    Variant held = Variant::from_object(new_object(table, instance));
+    held.call("notification", {Variant(0)});  // NOTIFICATION_POSTINITIALIZE
+    return held;
+}
+
 void register_class(const ClassTable& table)
 {
     GDExtensionClassCreationInfo5 info{};
     info.is_exposed = true;
+    info.is_abstract = table.abstract;
     info.notification_func = notify;
     info.create_instance_func = create_instance;
     info.free_instance_func = free_instance;
@@ -217,6 +239,11 @@ void register_class(const ClassTable& table)
     }
 
     for (const PropertyEntry& property : table.properties) {
+        if (property.group_prefix) {
+            GString name(property.slot.name), prefix(property.group_prefix);
+            gd.classdb_register_extension_class_property_group(library, sname(table.name), name.ptr(), prefix.ptr());
+            continue;
+        }
         const bool read_only = std::strlen(property.setter) == 0;
         PropertyInfo p(property.slot, read_only ? kUsageEditor | kUsageReadOnly : kUsageDefault, property.hint,
                        property.hint_string);

@@ -74,6 +74,14 @@ struct PropertyEntry {
     const char* getter;
     std::uint32_t hint = 0;
     const char* hint_string = "";
+    // A group of the inspector instead of a property: the properties after it whose names begin
+    // with `prefix` show under `slot.name` (an empty name ends the group).
+    const char* group_prefix = nullptr;
+
+    static PropertyEntry group(const char* name, const char* prefix = "")
+    {
+        return {{name, GDEXTENSION_VARIANT_TYPE_NIL}, "", "", 0, "", prefix};
+    }
 };
 
 struct SignalEntry {
@@ -94,6 +102,8 @@ struct ClassTable {
     const char* name;
     const char* parent;
     std::function<ExtensionObject*(GDExtensionObjectPtr owner)> create;
+    // Made only by the extension (instantiate()), never by scripts or the editor.
+    bool abstract = false;
     // Overridden virtual methods of the engine class, with their arguments as the engine hands
     // them to native code (pointers to the native values).
     std::vector<std::pair<const char*, VirtualBody>> virtuals;
@@ -102,6 +112,10 @@ struct ClassTable {
     std::vector<SignalEntry> signals;
     std::vector<ConstantEntry> constants;
 };
+
+// A new engine object of a registered class and its C++ side, as create_instance makes them for
+// the engine; the Variant holds the object (and keeps a reference-counted one alive).
+Variant instantiate(const ClassTable& table, ExtensionObject*& instance);
 
 // Registers the class; the table must stay alive until unregister_classes().
 void register_class(const ClassTable& table);

@@ -12,7 +12,7 @@
 
 namespace sorvane_godot {
 
-using EventValue = std::variant<bool, std::int64_t, double, std::string>;
+using EventValue = std::variant<bool, std::int64_t, double, std::string, std::vector<std::string>>;
 
 struct Event {
     std::string name;

@@ -14,6 +14,7 @@
 #include "library.h"
 #include "qml_view.h"
 #include "video_player.h"
+#include "web_requests.h"
 #include "web_view.h"
 
 namespace sorvane_godot {
@@ -51,6 +52,8 @@ void initialize(void*, GDExtensionInitializationLevel level)
         prepare_vulkan_environment();
     if (level == GDEXTENSION_INITIALIZATION_SCENE) {
         register_class(QmlView::table());
+        register_class(WebPermissionRequest::table());
+        register_class(WebFileChooserRequest::table());
         register_class(WebView::table());
         register_class(VideoPlayer::table());
     }

@@ -145,6 +145,24 @@ Variant constructed(GDExtensionVariantType type)
 
 }  // namespace
 
+Variant::Variant(const std::vector<std::string>& texts) : Variant(constructed(GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY))
+{
+    for (const std::string& text : texts)
+        call("push_back", {Variant(text)});
+}
+
+std::vector<std::string> Variant::to_strings() const
+{
+    std::vector<std::string> out;
+    const GDExtensionVariantType kind = type();
+    if (kind != GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY && kind != GDEXTENSION_VARIANT_TYPE_ARRAY)
+        return out;
+    const std::int64_t count = call("size").to_int();
+    for (std::int64_t i = 0; i < count; ++i)
+        out.push_back(call("get", {Variant(i)}).to_string());
+    return out;
+}
+
 Variant Variant::new_dictionary()
 {
     return constructed(GDEXTENSION_VARIANT_TYPE_DICTIONARY);

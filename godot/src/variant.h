@@ -40,6 +40,8 @@ public:
     Variant(double value);
     Variant(const std::string& text);
     Variant(const char* text) : Variant(std::string(text)) {}
+    // A PackedStringArray.
+    Variant(const std::vector<std::string>& texts);
     static Variant from_object(GDExtensionObjectPtr object);
     static Variant from_string_name(const std::string& text);
     static Variant from_rid(std::uint64_t rid);
@@ -63,6 +65,8 @@ public:
     double to_float() const;
     // The text of a String or StringName; any other value as the engine writes it.
     std::string to_string() const;
+    // The texts of a PackedStringArray or an Array (each element as to_string() writes it).
+    std::vector<std::string> to_strings() const;
     GDExtensionObjectPtr to_object() const;
     std::uint64_t to_rid() const;
     void to_vector2(float& x, float& y) const;

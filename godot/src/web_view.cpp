@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <chrono>
+#include <deque>
 #include <random>
+#include <type_traits>
 
 #include <sorvane/sorvane.h>
 
 #include "page_scripts.h"
+#include "web_requests.h"
 
 namespace sorvane_godot {
 
@@ -15,6 +20,23 @@ namespace {
 // SWebView's loading statuses.
 constexpr int kLoadStarted = 0;
 constexpr int kLoadSucceeded = 2;
+// SWebView's file chooser mode that takes several files.
+constexpr int kOpenFiles = 1;
+
+// Node and Control notifications (extension_api.json).
+constexpr int kNotificationFocusEnter = 43;
+constexpr int kNotificationFocusExit = 44;
+constexpr int kNotificationOsImeUpdate = 2013;
+
+// The name a download is saved under in the download folder: the suggested file name without any
+// folder part, or "download" when that leaves nothing.
+std::string download_file_name(const std::string& suggested)
+{
+    std::string name = suggested.substr(suggested.find_last_of('/') + 1);
+    if (name.empty() || name == "." || name == "..")
+        name = "download";
+    return name;
+}
 
 std::string random_marker()
 {
@@ -37,7 +59,11 @@ Variant parse_json(const std::string& text)
 
 }  // namespace
 
-WebView::WebView(GDExtensionObjectPtr owner) : ViewControl(owner), m_marker(random_marker()) {}
+WebView::WebView(GDExtensionObjectPtr owner) : ViewControl(owner), m_marker(random_marker())
+{
+    for (const WebSetting& setting : web_settings())
+        m_settings.push_back(setting.initial);
+}
 
 sorvane::SWebView* WebView::web() const
 {
@@ -61,6 +87,18 @@ void WebView::reload()
 {
     if (sorvane::SWebView* view = web())
         view->reload();
+}
+
+void WebView::reload_bypassing_cache()
+{
+    if (sorvane::SWebView* view = web())
+        view->reload_and_bypass_cache();
+}
+
+void WebView::go_back_or_forward(std::int64_t offset)
+{
+    if (sorvane::SWebView* view = web())
+        view->back_or_forward(static_cast<int>(std::clamp<std::int64_t>(offset, -1000, 1000)));
 }
 
 void WebView::go_back()
@@ -106,6 +144,145 @@ void WebView::set_zoom_factor(double factor)
         view->set_zoom_factor(static_cast<int>(percent));
 }
 
+void WebView::set_background_color(const std::string& color)
+{
+    m_background_color = color;
+    if (sorvane::SWebView* view = web())
+        view->set_background_color(color);
+}
+
+void WebView::set_user_agent(const std::string& user_agent)
+{
+    m_user_agent = user_agent;
+    if (sorvane::SWebView* view = web(); view && !user_agent.empty())
+        view->set_user_agent(user_agent);
+}
+
+std::string WebView::default_user_agent() const
+{
+    sorvane::SWebView* view = web();
+    return view ? view->get_user_agent() : std::string();
+}
+
+void WebView::set_off_the_record(bool enabled)
+{
+    m_off_the_record = enabled;
+    if (sorvane::SWebView* view = web())
+        view->set_otr(enabled);
+}
+
+void WebView::set_storage_path(const std::string& path)
+{
+    const std::vector<std::string> absolute = path.empty() ? std::vector<std::string>{} : absolute_paths({path}, "WebView.storage_path");
+    m_storage_path = absolute.empty() ? std::string() : absolute[0];
+    if (sorvane::SWebView* view = web(); view && !m_storage_path.empty())
+        view->set_storage_path(m_storage_path);
+}
+
+void WebView::set_cookie(const std::vector<Variant>& a)
+{
+    sorvane::SWebView* view = web();
+    if (!view) {
+        print_warning("WebView.set_cookie: the view is not running (the node is outside the scene tree); the cookie is dropped");
+        return;
+    }
+    view->set_cookie(a[0].to_string(), a[1].to_string(), a[2].to_string(), a[3].to_string(), a[4].to_bool(),
+                     a[5].to_string(), static_cast<long>(a[6].to_int()));
+}
+
+void WebView::set_setting(std::size_t index, const Variant& value)
+{
+    SettingValue& stored = m_settings[index];
+    if (std::holds_alternative<bool>(stored))
+        stored = value.to_bool();
+    else if (std::holds_alternative<int>(stored))
+        stored = static_cast<int>(value.to_int());
+    else
+        stored = value.to_string();
+    if (sorvane::SWebView* view = web())
+        web_settings()[index].apply(*view, stored);
+}
+
+Variant WebView::setting(std::size_t index) const
+{
+    return std::visit([](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, int>)
+            return Variant(static_cast<std::int64_t>(v));
+        else
+            return Variant(v);
+    }, m_settings[index]);
+}
+
+void WebView::set_download_folder(const std::string& folder)
+{
+    const std::vector<std::string> absolute = folder.empty() ? std::vector<std::string>{} : absolute_paths({folder}, "WebView.download_folder");
+    m_answers->set_download_folder(absolute.empty() ? std::string() : absolute[0]);
+}
+
+void WebView::set_prepared_files(const std::vector<std::string>& paths)
+{
+    const auto lifetime = std::chrono::milliseconds(static_cast<std::int64_t>(m_request_timeout * 1000));
+    m_answers->prepare_files(absolute_paths(paths, "WebView.prepared_files"), lifetime);
+}
+
+void WebView::push_ime_composition(const std::string& preedit, std::int64_t cursor, const std::string& commit)
+{
+    if (sorvane::SWebView* view = web())
+        view->ime_event(preedit, static_cast<int>(std::clamp<std::int64_t>(cursor, -1, 1 << 20)), commit);
+}
+
+void WebView::notification(int what)
+{
+    ViewControl::notification(what);
+    switch (what) {
+    case kNotificationFocusEnter: focus_changed(true); break;
+    case kNotificationFocusExit: focus_changed(false); break;
+    case kNotificationOsImeUpdate: update_ime(); break;
+    default: break;
+    }
+}
+
+// Godot's input method is on while the view has the keyboard focus, with its window placed at
+// the page's text cursor. Finished text comes as key events (to gui_input); what is still being
+// composed comes with NOTIFICATION_OS_IME_UPDATE.
+void WebView::focus_changed(bool focused)
+{
+    sorvane::SWebView* view = web();
+    if (!view)
+        return;
+    const Variant display = singleton("DisplayServer");
+    const Variant window_id = self().call("get_window").call("get_window_id");
+    display.call("window_set_ime_active", {Variant(focused), window_id});
+    if (focused) {
+        const auto [x, y, width, height] = view->get_ime_rect();
+        (void)width;
+        float left = 0, top = 0;
+        self().call("get_screen_position").to_vector2(left, top);
+        display.call("window_set_ime_position", {Variant::from_vector2(left + x, top + y + height), window_id});
+    } else if (m_composing) {
+        m_composing = false;
+        view->ime_event("", -1, "");
+    }
+}
+
+void WebView::update_ime()
+{
+    sorvane::SWebView* view = web();
+    if (!view || !self().call("has_focus").to_bool())
+        return;
+    const Variant display = singleton("DisplayServer");
+    const std::string text = display.call("ime_get_text").to_string();
+    if (text.empty() && !m_composing)
+        return;
+    // The selection is a Vector2i (cursor, length), written "(x, y)".
+    int cursor = -1, length = 0;
+    if (std::sscanf(display.call("ime_get_selection").to_string().c_str(), "(%d, %d)", &cursor, &length) != 2)
+        cursor = -1;
+    m_composing = !text.empty();
+    view->ime_event(text, text.empty() ? -1 : cursor, "");
+}
+
 FacadeSlot WebView::create_facade()
 {
     return std::make_unique<sorvane::SWebView>();
@@ -115,8 +292,57 @@ void WebView::configure(sorvane::SView& facade)
 {
     auto& view = static_cast<sorvane::SWebView&>(facade);
     const std::shared_ptr<EventQueue> queue = events();
+    const std::shared_ptr<PageAnswers> answers = m_answers;
     view.set_url(m_url);
     view.set_zoom_factor(static_cast<int>(std::lround(m_zoom_factor * 100)));
+    if (m_background_color != "transparent")
+        view.set_background_color(m_background_color);
+    if (!m_user_agent.empty())
+        view.set_user_agent(m_user_agent);
+    if (m_off_the_record)
+        view.set_otr(true);
+    if (!m_storage_path.empty())
+        view.set_storage_path(m_storage_path);
+    // The settings changed while the view did not exist; the view starts from the initial values.
+    for (std::size_t i = 0; i < m_settings.size(); ++i) {
+        if (m_settings[i] != web_settings()[i].initial)
+            web_settings()[i].apply(view, m_settings[i]);
+    }
+
+    // What the page asks is answered at once from `answers` and reported in order; see
+    // page_answers.h.
+    view.set_func_navigation_handler([queue, answers](std::string url, std::string type) {
+        // The game's own loads (url, load_html) are never refused.
+        const bool allowed = type == "TypedNavigation" || answers->allows_navigation(url);
+        queue->push({"navigation_requested", {url, type, allowed}});
+        return allowed;
+    });
+    view.set_func_new_window_requested([queue, answers](std::string url, std::string disposition) {
+        const bool hand_over = answers->hands_over_new_windows();
+        queue->push({"new_window_requested", {std::move(url), std::move(disposition), hand_over}});
+        return hand_over;
+    });
+    view.set_func_permission_requested([queue, answers](std::string origin, std::string permission) {
+        const bool granted = answers->is_granted(origin, permission);
+        queue->push({"_permission", {std::move(origin), std::move(permission), granted}});
+        return granted;
+    });
+    view.set_func_file_dialog_requested([queue, answers](int mode, std::vector<std::string> types) {
+        std::vector<std::string> files = answers->take_files();
+        if (mode != kOpenFiles && files.size() > 1)
+            files.resize(1);
+        queue->push({"_file_chooser", {std::int64_t{mode}, std::move(types), files}});
+        return files;
+    });
+    view.set_func_download_requested([queue, answers](std::string url, std::string name, std::string mime) {
+        const std::string folder = answers->download_folder();
+        const std::string path = folder.empty() ? std::string() : folder + "/" + download_file_name(name);
+        queue->push({"download_requested", {std::move(url), std::move(name), std::move(mime), path}});
+        return path;
+    });
+    view.set_func_download_finished([queue](std::string path, bool ok) {
+        queue->push({"download_finished", {std::move(path), ok}});
+    });
 
     view.set_func_loading_changed([queue, marker = m_marker, &view](int status, std::string url, std::string domain,
                                                                     std::string error, int code) {
@@ -170,10 +396,62 @@ void WebView::handle_event(const Event& event)
         const Variant value = parse_json(std::get<std::string>(event.args[2]));
         emit("javascript_finished", {Variant(std::get<std::int64_t>(event.args[0])), ok ? value : Variant(),
                                      ok ? Variant("") : Variant(value.to_string())});
+    } else if (event.name == "_permission") {
+        emit("permission_requested", {WebPermissionRequest::make(m_answers, std::get<std::string>(event.args[0]),
+                                                                 std::get<std::string>(event.args[1]),
+                                                                 std::get<bool>(event.args[2]))});
+    } else if (event.name == "_file_chooser") {
+        emit("file_chooser_requested",
+             {WebFileChooserRequest::make(m_answers, std::get<std::int64_t>(event.args[0]),
+                                          std::get<std::vector<std::string>>(event.args[1]),
+                                          std::get<std::vector<std::string>>(event.args[2]), m_request_timeout)});
     } else {
+        if (event.name == "download_requested" && std::get<std::string>(event.args[3]).empty() && !m_warned_download) {
+            m_warned_download = true;
+            print_warning("WebView: refused the download of " + std::get<std::string>(event.args[0]) +
+                          ": download_folder is empty (downloads are refused until it names a folder)");
+        }
         ViewControl::handle_event(event);
     }
 }
+
+namespace {
+
+// The names of the settings' accessors ("set_javascript_enabled", "is_javascript_enabled"), kept
+// for the class table, which holds pointers to them.
+const char* kept(std::string text)
+{
+    static std::deque<std::string> names;
+    return names.emplace_back(std::move(text)).c_str();
+}
+
+GDExtensionVariantType setting_type(const SettingValue& value)
+{
+    if (std::holds_alternative<bool>(value))
+        return GDEXTENSION_VARIANT_TYPE_BOOL;
+    if (std::holds_alternative<int>(value))
+        return GDEXTENSION_VARIANT_TYPE_INT;
+    return GDEXTENSION_VARIANT_TYPE_STRING;
+}
+
+// The settings as properties under the inspector's group "Web Settings".
+void add_settings(ClassTable& s)
+{
+    s.properties.push_back(PropertyEntry::group("Web Settings"));
+    const std::vector<WebSetting>& settings = web_settings();
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        const GDExtensionVariantType type = setting_type(settings[i].initial);
+        const char* name = kept(settings[i].name);
+        const char* setter = kept("set_" + settings[i].name);
+        const char* getter = kept((type == GDEXTENSION_VARIANT_TYPE_BOOL ? "is_" : "get_") + settings[i].name);
+        s.methods.push_back({setter, no_result, {{"value", type}},
+                             body<WebView>([i](WebView& v, const auto& a) { v.set_setting(i, a[0]); })});
+        s.methods.push_back({getter, {"", type}, {}, body<WebView>([i](WebView& v, const auto&) { return v.setting(i); }), true});
+        s.properties.push_back({{name, type}, setter, getter});
+    }
+}
+
+}  // namespace
 
 const ClassTable& WebView::table()
 {
@@ -186,6 +464,8 @@ const ClassTable& WebView::table()
         constexpr auto BOOL = GDEXTENSION_VARIANT_TYPE_BOOL;
         constexpr auto INT = GDEXTENSION_VARIANT_TYPE_INT;
         constexpr auto FLOAT = GDEXTENSION_VARIANT_TYPE_FLOAT;
+        constexpr auto STRINGS = GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY;
+        constexpr auto OBJECT = GDEXTENSION_VARIANT_TYPE_OBJECT;
         s.methods = {
             {"set_url", no_result, {{"url", STRING}}, body<WebView>([](WebView& v, const auto& a) { v.set_url(a[0].to_string()); })},
             {"get_url", {"", STRING}, {}, body<WebView>([](WebView& v, const auto&) { return v.url(); }), true},
@@ -203,13 +483,75 @@ const ClassTable& WebView::table()
             {"set_zoom_factor", no_result, {{"factor", FLOAT}},
              body<WebView>([](WebView& v, const auto& a) { v.set_zoom_factor(a[0].to_float()); })},
             {"get_zoom_factor", {"", FLOAT}, {}, body<WebView>([](WebView& v, const auto&) { return v.zoom_factor(); }), true},
+            {"reload_bypassing_cache", no_result, {}, body<WebView>([](WebView& v, const auto&) { v.reload_bypassing_cache(); })},
+            {"go_back_or_forward", no_result, {{"offset", INT}},
+             body<WebView>([](WebView& v, const auto& a) { v.go_back_or_forward(a[0].to_int()); })},
+            {"set_background_color", no_result, {{"color", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_background_color(a[0].to_string()); })},
+            {"get_background_color", {"", STRING}, {}, body<WebView>([](WebView& v, const auto&) { return v.background_color(); }), true},
+            {"set_user_agent", no_result, {{"user_agent", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_user_agent(a[0].to_string()); })},
+            {"get_user_agent", {"", STRING}, {}, body<WebView>([](WebView& v, const auto&) { return v.user_agent(); }), true},
+            {"get_default_user_agent", {"", STRING}, {},
+             body<WebView>([](WebView& v, const auto&) { return v.default_user_agent(); }), true},
+            {"set_off_the_record", no_result, {{"enabled", BOOL}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_off_the_record(a[0].to_bool()); })},
+            {"is_off_the_record", {"", BOOL}, {}, body<WebView>([](WebView& v, const auto&) { return v.off_the_record(); }), true},
+            {"set_storage_path", no_result, {{"path", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_storage_path(a[0].to_string()); })},
+            {"get_storage_path", {"", STRING}, {}, body<WebView>([](WebView& v, const auto&) { return v.storage_path(); }), true},
+            {"set_cookie", no_result,
+             {{"domain", STRING}, {"path", STRING}, {"name", STRING}, {"value", STRING}, {"secure", BOOL},
+              {"same_site", STRING}, {"expiry", INT}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_cookie(a); })},
+            {"push_ime_composition", no_result, {{"preedit", STRING}, {"cursor", INT}, {"commit", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.push_ime_composition(a[0].to_string(), a[1].to_int(), a[2].to_string()); })},
+            {"set_granted_permissions", no_result, {{"entries", STRINGS}},
+             body<WebView>([](WebView& v, const auto& a) { v.answers()->set_granted_permissions(a[0].to_strings()); })},
+            {"get_granted_permissions", {"", STRINGS}, {},
+             body<WebView>([](WebView& v, const auto&) { return Variant(v.answers()->granted_permissions()); }), true},
+            {"set_allowed_navigation", no_result, {{"patterns", STRINGS}},
+             body<WebView>([](WebView& v, const auto& a) { v.answers()->set_allowed_navigation(a[0].to_strings()); })},
+            {"get_allowed_navigation", {"", STRINGS}, {},
+             body<WebView>([](WebView& v, const auto&) { return Variant(v.answers()->allowed_navigation()); }), true},
+            {"set_new_window_policy", no_result, {{"policy", INT}},
+             body<WebView>([](WebView& v, const auto& a) { v.answers()->set_hand_over_new_windows(a[0].to_int() == 1); })},
+            {"get_new_window_policy", {"", INT}, {},
+             body<WebView>([](WebView& v, const auto&) { return std::int64_t{v.answers()->hands_over_new_windows() ? 1 : 0}; }), true},
+            {"set_download_folder", no_result, {{"folder", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_download_folder(a[0].to_string()); })},
+            {"get_download_folder", {"", STRING}, {},
+             body<WebView>([](WebView& v, const auto&) { return v.answers()->download_folder(); }), true},
+            {"set_prepared_files", no_result, {{"paths", STRINGS}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_prepared_files(a[0].to_strings()); })},
+            {"get_prepared_files", {"", STRINGS}, {},
+             body<WebView>([](WebView& v, const auto&) { return Variant(v.answers()->prepared_files()); }), true},
+            {"set_request_timeout", no_result, {{"seconds", FLOAT}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_request_timeout(a[0].to_float()); })},
+            {"get_request_timeout", {"", FLOAT}, {}, body<WebView>([](WebView& v, const auto&) { return v.request_timeout(); }), true},
         };
-        constexpr std::uint32_t kHintRange = 1;
+        constexpr std::uint32_t kHintRange = 1;      // PROPERTY_HINT_RANGE
+        constexpr std::uint32_t kHintEnum = 2;       // PROPERTY_HINT_ENUM
+        constexpr std::uint32_t kHintGlobalDir = 16;  // PROPERTY_HINT_GLOBAL_DIR
         s.properties = {
             {{"url", STRING}, "set_url", "get_url"},
             {{"title", STRING}, "", "get_title"},
             {{"zoom_factor", FLOAT}, "set_zoom_factor", "get_zoom_factor", kHintRange, "0.25,5,0.25"},
+            {{"background_color", STRING}, "set_background_color", "get_background_color"},
+            PropertyEntry::group("Profile"),
+            {{"user_agent", STRING}, "set_user_agent", "get_user_agent"},
+            {{"off_the_record", BOOL}, "set_off_the_record", "is_off_the_record"},
+            {{"storage_path", STRING}, "set_storage_path", "get_storage_path", kHintGlobalDir},
+            PropertyEntry::group("Page Requests"),
+            {{"allowed_navigation", STRINGS}, "set_allowed_navigation", "get_allowed_navigation"},
+            {{"granted_permissions", STRINGS}, "set_granted_permissions", "get_granted_permissions"},
+            {{"new_window_policy", INT}, "set_new_window_policy", "get_new_window_policy", kHintEnum, "Open In View,Hand Over"},
+            {{"download_folder", STRING}, "set_download_folder", "get_download_folder", kHintGlobalDir},
+            {{"prepared_files", STRINGS}, "set_prepared_files", "get_prepared_files"},
+            {{"request_timeout", FLOAT}, "set_request_timeout", "get_request_timeout", kHintRange, "0,600,0.1,suffix:s"},
         };
+        add_settings(s);
+        s.properties.push_back(PropertyEntry::group(""));
         s.signals = {
             {"load_started", {{"url", STRING}}},
             {"load_finished", {{"url", STRING}, {"success", BOOL}, {"error_code", INT}, {"error_text", STRING}, {"error_domain", STRING}}},
@@ -217,6 +559,16 @@ const ClassTable& WebView::table()
             {"title_changed", {{"title", STRING}}},
             {"javascript_finished", {{"id", INT}, {"result", GDEXTENSION_VARIANT_TYPE_NIL}, {"error", STRING}}},
             {"render_process_terminated", {{"status", INT}, {"exit_code", INT}}},
+            {"navigation_requested", {{"url", STRING}, {"navigation_type", STRING}, {"allowed", BOOL}}},
+            {"new_window_requested", {{"url", STRING}, {"disposition", STRING}, {"handed_over", BOOL}}},
+            {"permission_requested", {{"request", OBJECT, "WebPermissionRequest"}}},
+            {"file_chooser_requested", {{"request", OBJECT, "WebFileChooserRequest"}}},
+            {"download_requested", {{"url", STRING}, {"suggested_name", STRING}, {"mime_type", STRING}, {"path", STRING}}},
+            {"download_finished", {{"path", STRING}, {"success", BOOL}}},
+        };
+        s.constants = {
+            {"NewWindowPolicy", "NEW_WINDOW_OPEN_IN_VIEW", 0},
+            {"NewWindowPolicy", "NEW_WINDOW_HAND_OVER", 1},
         };
         ViewControl::add_common_members(s);
         return s;

@@ -1,7 +1,11 @@
 // WebView: a Control that shows a web page.
 #pragma once
 
+#include <memory>
+
+#include "page_answers.h"
 #include "view_control.h"
+#include "web_settings.h"
 
 namespace sorvane { class SWebView; }
 
@@ -13,13 +17,17 @@ public:
 
     static const ClassTable& table();
 
+    void notification(int what) override;
+
     void set_url(const std::string& url);
     const std::string& url() const { return m_url; }
     const std::string& title() const { return m_title; }
     void load_html(const std::string& html, const std::string& base_url);
     void reload();
+    void reload_bypassing_cache();
     void go_back();
     void go_forward();
+    void go_back_or_forward(std::int64_t offset);
     bool can_go_back() const;
     bool can_go_forward() const;
     // Runs a script in the page; its result (the value of its last expression, awaited when it is
@@ -27,6 +35,31 @@ public:
     std::int64_t run_javascript(const std::string& script);
     void set_zoom_factor(double factor);
     double zoom_factor() const { return m_zoom_factor; }
+    void set_background_color(const std::string& color);
+    const std::string& background_color() const { return m_background_color; }
+
+    // The shared profile of every page (all WebView nodes).
+    void set_user_agent(const std::string& user_agent);
+    const std::string& user_agent() const { return m_user_agent; }
+    std::string default_user_agent() const;
+    void set_off_the_record(bool enabled);
+    bool off_the_record() const { return m_off_the_record; }
+    void set_storage_path(const std::string& path);
+    const std::string& storage_path() const { return m_storage_path; }
+    void set_cookie(const std::vector<Variant>& args);
+
+    // The web settings, by their index in web_settings().
+    void set_setting(std::size_t index, const Variant& value);
+    Variant setting(std::size_t index) const;
+
+    // Text composed with an input method, for the page's focused field.
+    void push_ime_composition(const std::string& preedit, std::int64_t cursor, const std::string& commit);
+
+    const std::shared_ptr<PageAnswers>& answers() const { return m_answers; }
+    void set_download_folder(const std::string& folder);
+    void set_prepared_files(const std::vector<std::string>& paths);
+    void set_request_timeout(double seconds) { m_request_timeout = seconds > 0 ? seconds : 0; }
+    double request_timeout() const { return m_request_timeout; }
 
 protected:
     FacadeSlot create_facade() override;
@@ -36,10 +69,21 @@ protected:
 
 private:
     sorvane::SWebView* web() const;
+    void update_ime();
+    void focus_changed(bool focused);
 
     std::string m_url = "about:blank";
     std::string m_title;
     double m_zoom_factor = 1.0;
+    std::string m_background_color = "transparent";
+    std::string m_user_agent;
+    bool m_off_the_record = false;
+    std::string m_storage_path;
+    std::vector<SettingValue> m_settings;
+    std::shared_ptr<PageAnswers> m_answers = std::make_shared<PageAnswers>();
+    double m_request_timeout = 60;
+    bool m_composing = false;
+    bool m_warned_download = false;
     std::int64_t m_next_script = 1;
     // Console messages that begin with this carry script results and titles, not the page's own
     // messages; it is drawn at random for each node, so a page cannot guess it.
