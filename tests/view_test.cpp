@@ -696,6 +696,11 @@ TEST_F(ViewTest, AGamesSceneLoadsFromItsFolderAndReportsItsErrorsWithFileAndLine
     EXPECT_TRUE(near(image.pixel(320, 64), qRgba(255, 0, 0, 255))) << "the sub-folder's component and image";
     EXPECT_TRUE(near(image.pixel(200, 200), qRgba(0, 0, 255, 255))) << "the main file";
 
+    // A load reads the file as it is now: a scene changed since the last load shows its change.
+    write("ui/Panel.qml", "import QtQuick\nRectangle { width: 128; height: 128; color: \"#ffff00\" }\n");
+    ASSERT_TRUE(view.load_file(game.filePath("ui/hud.qml").toStdString()));
+    EXPECT_TRUE(near(view.frame().pixel(64, 64), qRgba(255, 255, 0, 255))) << "the changed component";
+
     // An error: the load fails and the callback names the file and the line.
     write("ui/broken.qml", "import QtQuick\nRectangle {\n  width: 300\n  colr: \"red\"\n}\n");
     {
