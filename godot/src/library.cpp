@@ -7,6 +7,7 @@
 
 #include <sorvane/sorvane.h>
 
+#include "resource_files.h"
 #include "variant.h"
 
 namespace sorvane_godot {
@@ -56,6 +57,7 @@ bool start_library()
     if (!started) {
         sorvane::opts::PATH_PROJECT_ROOT = project_root();
         sorvane::S::create_app();
+        serve_project_files();
         started = true;
     }
     return true;

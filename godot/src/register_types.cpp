@@ -8,9 +8,11 @@
 #include <string>
 
 #include "binding.h"
+#include "camera_view.h"
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
+#include "screen_capture_view.h"
 #include "video_player.h"
 #include "web_view.h"
 
@@ -51,6 +53,8 @@ void initialize(void*, GDExtensionInitializationLevel level)
         register_class(QmlView::table());
         register_class(WebView::table());
         register_class(VideoPlayer::table());
+        register_class(CameraView::table());
+        register_class(ScreenCaptureView::table());
     }
 }
 
