@@ -11,7 +11,7 @@ const BACKDROP := Color("#3080a0")
 func run() -> void:
 	var backdrop := ColorRect.new()
 	backdrop.color = BACKDROP
-	backdrop.set_anchors_preset(Control.PRESET_FULL_RECT)
+	backdrop.size = Vector2(640, 480)
 	add_child(backdrop)
 
 	var view := ClassDB.instantiate("CameraView") as Control
