@@ -1,6 +1,7 @@
 // CameraView: a Control that shows a camera's live picture (the library's camera scene). The
 // camera is chosen by `camera_hint`; its settings (zoom, focus, exposure, flash, torch, white
 // balance, ISO) are properties, and what the camera reports arrives as signals on the main thread.
+// The camera's focus mode is `camera_focus_mode`: `focus_mode` is Control's keyboard focus.
 // Settings given before the camera exists (in the inspector, or before the node enters the tree)
 // are applied once the camera is chosen, and again to each camera a new hint chooses.
 #pragma once

@@ -23,9 +23,10 @@ func run() -> void:
 	check(view.fill_mode == view.FILL_CROP, "fill_mode keeps to the three modes (7 gives %d)" % view.fill_mode)
 	view.fill_mode = view.FILL_STRETCH
 	view.zoom_factor = 2.5
-	view.focus_mode = view.FOCUS_MODE_MANUAL
-	check(is_equal_approx(view.zoom_factor, 2.5) and view.focus_mode == view.FOCUS_MODE_MANUAL,
+	view.camera_focus_mode = view.FOCUS_MODE_MANUAL
+	check(is_equal_approx(view.zoom_factor, 2.5) and view.camera_focus_mode == view.FOCUS_MODE_MANUAL,
 		"settings made outside the tree are kept until a camera takes them")
+	check(view.focus_mode == Control.FOCUS_ALL, "the camera's focus mode leaves the control's keyboard focus alone")
 	view.position = Vector2(0, 0)
 	view.size = Vector2(320, 240)
 
