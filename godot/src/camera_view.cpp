@@ -191,20 +191,25 @@ void CameraView::set_fill_mode(std::int64_t mode)
 
 void CameraView::start()
 {
-    if (auto* view = camera())
+    if (auto* view = camera()) {
+        m_running = true;
         view->start();
+    }
 }
 
 void CameraView::stop()
 {
+    m_running = false;
     if (auto* view = camera())
         view->stop();
 }
 
 void CameraView::set_active(bool active)
 {
-    if (auto* view = camera())
+    if (auto* view = camera()) {
+        m_running = active;
         view->set_active(active);
+    }
 }
 
 bool CameraView::active() const
@@ -273,8 +278,8 @@ void CameraView::apply_settings()
     }
     if (m_custom_focus_point)
         view->set_custom_focus_point({m_custom_focus_point->first, m_custom_focus_point->second});
-    if (m_autoplay)
-        view->start();
+    if (m_autoplay || m_running)
+        start();
 }
 
 FacadeSlot CameraView::create_facade()
@@ -304,6 +309,8 @@ void CameraView::configure(sorvane::SView& facade)
     view.set_func_javascript_console_log([queue](int level, std::string message, int line, std::string source) {
         queue->push({"console_message", {std::int64_t{level}, std::move(message), std::int64_t{line}, std::move(source)}});
     });
+    m_set_up = false;
+    m_running = false;
     view.set_auto_play(m_autoplay);
     view.set_fill_mode(static_cast<unsigned>(m_fill_mode));
     // The camera is chosen on the Qt thread before the scene's load reaches it; the settings and
@@ -322,8 +329,12 @@ void CameraView::handle_event(const Event& event)
     if (event.name != "_loaded")
         return;
     const bool loaded = std::get<bool>(event.args[0]);
-    if (loaded)
+    if (loaded && !m_set_up) {
+        m_set_up = true;
         apply_settings();
+    } else if (loaded && m_running) {
+        start();
+    }
     emit("scene_loaded", {Variant(loaded)});
 }
 

@@ -67,10 +67,14 @@ protected:
     void handle_event(const Event& event) override;
 
 private:
-    // Gives the camera the settings set on the node and starts it when autoplay is on.
+    // Gives the camera the settings set on the node, and starts it when autoplay is on or it ran.
     void apply_settings();
 
     std::string m_camera_hint;
+    // Whether the settings went to the view's camera since the view was created; a later load
+    // (after a resize) keeps the camera, which the reload stops: it is started again if it ran.
+    bool m_set_up = false;
+    bool m_running = false;
     bool m_autoplay = true;
     std::int64_t m_fill_mode = 1;
     // Only the settings that were set are applied; the others keep the camera's own values.
