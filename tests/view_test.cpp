@@ -25,6 +25,7 @@
 #include <QQuickItem>
 #include <QQuickRenderControl>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 #include <sys/stat.h>
@@ -652,6 +653,83 @@ TEST_F(ViewTest, DebugMouseShowsHeldButtonsAndTheCrosshair)
     view.mouse_click(1, 1, 700, 500);
     image = view.frame();
     EXPECT_FALSE(near(image.pixel(60, 20), green));
+}
+
+// A game's own scene from its files: the main file uses a component beside it, one from a
+// sub-folder it imports, and an image of that folder; its errors and its warnings at run time
+// reach the console callback with the file and the line.
+TEST_F(ViewTest, AGamesSceneLoadsFromItsFolderAndReportsItsErrorsWithFileAndLine)
+{
+    QTemporaryDir game;
+    ASSERT_TRUE(game.isValid());
+    auto write = [&game](const QString& name, const QByteArray& text) {
+        QDir(game.path()).mkpath(QFileInfo(name).path());
+        QFile file(game.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write("ui/hud.qml", "import QtQuick\nimport \"widgets\"\n"
+                        "Rectangle { width: 512; height: 256; color: \"#0000ff\"\n"
+                        "  Panel { x: 0; y: 0 }\n  Badge { x: 256; y: 0 }\n}\n");
+    write("ui/Panel.qml", "import QtQuick\nRectangle { width: 128; height: 128; color: \"#00ff00\" }\n");
+    write("ui/widgets/Badge.qml", "import QtQuick\nImage { width: 128; height: 128; source: Qt.resolvedUrl(\"badge.png\") }\n");
+    QImage badge(16, 16, QImage::Format_RGB32);
+    badge.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(badge.save(game.filePath("ui/widgets/badge.png")));
+
+    struct Message {
+        int level;
+        std::string text;
+        int line;
+        std::string source;
+    };
+    auto messages = std::make_shared<std::vector<Message>>();
+    auto mutex = std::make_shared<std::mutex>();
+    TestView view;
+    view.set_func_javascript_console_log([messages, mutex](int level, std::string text, int line, std::string source) {
+        std::lock_guard lock(*mutex);
+        messages->push_back({level, std::move(text), line, std::move(source)});
+    });
+    ASSERT_TRUE(view.load_file(game.filePath("ui/hud.qml").toStdString()));
+    const QImage image = view.frame();
+    EXPECT_TRUE(near(image.pixel(64, 64), qRgba(0, 255, 0, 255))) << "the component beside the file";
+    EXPECT_TRUE(near(image.pixel(320, 64), qRgba(255, 0, 0, 255))) << "the sub-folder's component and image";
+    EXPECT_TRUE(near(image.pixel(200, 200), qRgba(0, 0, 255, 255))) << "the main file";
+
+    // An error: the load fails and the callback names the file and the line.
+    write("ui/broken.qml", "import QtQuick\nRectangle {\n  width: 300\n  colr: \"red\"\n}\n");
+    {
+        MessageCapture capture;
+        EXPECT_FALSE(view.load_file(game.filePath("ui/broken.qml").toStdString()));
+    }
+    {
+        std::lock_guard lock(*mutex);
+        ASSERT_FALSE(messages->empty());
+        EXPECT_EQ(messages->back().level, 2);
+        EXPECT_EQ(messages->back().line, 4);
+        EXPECT_EQ(messages->back().source, game.filePath("ui/broken.qml").toStdString());
+        EXPECT_NE(messages->back().text.find("colr"), std::string::npos) << messages->back().text;
+        messages->clear();
+    }
+
+    // A warning while the scene runs (a binding that reads a name that does not exist).
+    write("ui/warns.qml", "import QtQuick\nRectangle {\n  width: 300; height: 300\n  color: noSuchName\n}\n");
+    {
+        MessageCapture capture;
+        ASSERT_TRUE(view.load_file(game.filePath("ui/warns.qml").toStdString()));
+    }
+    {
+        std::lock_guard lock(*mutex);
+        ASSERT_FALSE(messages->empty());
+        EXPECT_EQ(messages->back().level, 1);
+        EXPECT_EQ(messages->back().line, 4);
+        EXPECT_NE(messages->back().text.find("noSuchName"), std::string::npos) << messages->back().text;
+    }
+
+    // No file there: refused with a warning, nothing loaded.
+    MessageCapture capture;
+    EXPECT_FALSE(view.load_file(game.filePath("ui/missing.qml").toStdString()));
+    EXPECT_TRUE(capture.contains("no QML file at"));
 }
 
 TEST_F(ViewTest, TheResourceCallbackReachesTheOneHandlerThroughAnyFacade)

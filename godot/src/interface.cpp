@@ -19,6 +19,9 @@ bool load_interface(GDExtensionInterfaceGetProcAddress get_proc_address, GDExten
     }
     SORVANE_GODOT_INTERFACE(SORVANE_GODOT_LOOK_UP)
 #undef SORVANE_GODOT_LOOK_UP
+#define SORVANE_GODOT_LOOK_UP_OPTIONAL(name, type) gd.name = reinterpret_cast<type>(get_proc_address(#name));
+    SORVANE_GODOT_OPTIONAL_INTERFACE(SORVANE_GODOT_LOOK_UP_OPTIONAL)
+#undef SORVANE_GODOT_LOOK_UP_OPTIONAL
     return complete;
 }
 

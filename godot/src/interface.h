@@ -44,11 +44,16 @@
     X(classdb_unregister_extension_class, GDExtensionInterfaceClassdbUnregisterExtensionClass)  \
     X(get_library_path, GDExtensionInterfaceGetLibraryPath)
 
+// Functions that only some engines have: null where missing.
+#define SORVANE_GODOT_OPTIONAL_INTERFACE(X)                                                     \
+    X(editor_help_load_xml_from_utf8_chars, GDExtensionsInterfaceEditorHelpLoadXmlFromUtf8Chars)
+
 namespace sorvane_godot {
 
 struct Interface {
 #define SORVANE_GODOT_DECLARE(name, type) type name = nullptr;
     SORVANE_GODOT_INTERFACE(SORVANE_GODOT_DECLARE)
+    SORVANE_GODOT_OPTIONAL_INTERFACE(SORVANE_GODOT_DECLARE)
 #undef SORVANE_GODOT_DECLARE
 };
 

@@ -2,6 +2,7 @@
 //   CORE   before Godot creates its Vulkan instance: the environment the Vulkan loader reads
 //   SCENE  the node classes; at its de-initialisation, the library stops (views still alive are
 //          destroyed first), before Godot destroys its device
+//   EDITOR the class reference, into the editor's help
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "binding.h"
 #include "camera_view.h"
+#include "class_reference.h"
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
@@ -56,6 +58,8 @@ void initialize(void*, GDExtensionInitializationLevel level)
         register_class(CameraView::table());
         register_class(ScreenCaptureView::table());
     }
+    if (level == GDEXTENSION_INITIALIZATION_EDITOR)
+        load_class_reference();
 }
 
 void deinitialize(void*, GDExtensionInitializationLevel level)

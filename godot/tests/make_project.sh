@@ -25,4 +25,10 @@ SORVANE_ADDON_DEBUG_DIR=$work/addon-debug \
     "$here/make_clip.sh" "$project/media/clip.mp4"
 # The player opens the file by its path; the editor need not scan it.
 touch "$project/media/.gdignore"
+# The class reference as the build made it, for the test that compares it with the registered
+# classes (tests only; the demo is a game's project).
+if [ -z "${3:-}" ]; then
+    cp -a "$build/godot/doc_classes" "$project/class_reference"
+    touch "$project/class_reference/.gdignore"
+fi
 echo "test project: $project"

@@ -119,6 +119,9 @@ for name in "${tests[@]}"; do
         reason="exit status $status"
     elif ! grep -q '^TEST PASSED' "$log"; then
         reason="no TEST PASSED line"
+    elif grep -q '^SCRIPT ERROR' "$log"; then
+        # An error ends the test's function early, which would otherwise look like a pass.
+        reason="script errors"
     elif [ -n "$validation" ]; then
         reason="validation messages"
     fi
@@ -127,7 +130,7 @@ for name in "${tests[@]}"; do
         passed=$((passed + 1))
     else
         echo "FAIL $name: $reason (${seconds} s; log: $log)"
-        grep -E '^(FAILED CHECK|TEST FAILED)' "$log" | sed 's/^/    /'
+        grep -E '^(FAILED CHECK|TEST FAILED|SCRIPT ERROR)' "$log" | sed 's/^/    /'
         [ -n "$validation" ] && echo "$validation" | head -n 5 | sed 's/^/    /'
         [ "$reason" != "validation messages" ] && tail -n 15 "$log" | sed 's/^/    | /'
         failed=$((failed + 1))

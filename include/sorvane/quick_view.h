@@ -15,6 +15,12 @@ public:
     // builds the view's pipeline. Returns false, with a warning, when the scene cannot be
     // loaded. Loading a loaded view replaces its scene and its texture.
     bool load(std::string module, std::string name) const;
+    // Loads the scene of a QML file of the game's own, by its path in the file system (UTF-8),
+    // with the imports, components and images its folder holds, and builds the view's pipeline.
+    // Returns false, with a warning, when the file is missing or does not load. The scene's
+    // errors and warnings also reach the console callback (set_func_javascript_console_log),
+    // level 2 and 1, with the file's path and the line. Loading a loaded view replaces its scene.
+    bool load_file(std::string path) const;
 
 protected:
     struct NoView {};

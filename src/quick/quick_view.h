@@ -12,6 +12,8 @@ public:
 
     // Loads a scene of the library's modules (any but "Web", which belongs to the web view).
     bool load(const QString& module, const QString& name);
+    // Loads a game's own scene from a QML file (View::load_file).
+    bool load_file(const QString& file) { return View::load_file(file); }
 
     void prepare_context(QQmlContext* context) override;
     void post_setup(QQmlEngine* engine, QObject* root) override;

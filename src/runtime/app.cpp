@@ -11,6 +11,7 @@
 #include "runtime/runtime_state.h"
 #include "runtime/sorvane_ctx.h"
 #include "runtime/start_environment.h"
+#include "runtime/web_engine_threads.h"
 #include "web/godot_scheme_handler.h"
 
 #include <QApplication>
@@ -83,6 +84,8 @@ constexpr bool kChromiumGpuNeedsDisplay = true;
 
 // How long destroy() waits for the Qt thread to leave its loop.
 constexpr auto kLoopEndWait = std::chrono::seconds(10);
+// How long destroy() waits for the web engine's threads to settle.
+constexpr auto kWebEngineSettleWait = std::chrono::milliseconds(3000);
 
 void sleep_ms(long ms)
 {
@@ -314,6 +317,11 @@ void S::destroy()
     // with Qt. Whether to wait is decided first: quit() itself may return after the loop ended.
     const bool wait = carry::loop_running.load(std::memory_order_acquire) &&
                       QThread::currentThread() != SORVANE_APP->thread();
+    // The web engine's threads must be done with what may crash the host's exit
+    // (web_engine_threads.h); they settle on their own soon after their work stops.
+    if (wait && !wait_for_web_engine_threads_to_settle(kWebEngineSettleWait))
+        std::fputs("sorvane: the web engine's screen capture or GPU thread still works at destroy() (destroy every "
+                   "view first): the process may crash at its exit\n", stderr);
     QCoreApplication::quit();
     if (!wait)
         return;

@@ -170,6 +170,13 @@ bool SQuickView::load(std::string module, std::string name) const
     }, false);
 }
 
+bool SQuickView::load_file(std::string path) const
+{
+    return carry::blocking(m_view, [path = std::move(path)](View* v) {
+        return static_cast<QuickView*>(v)->load_file(QString::fromStdString(path));
+    }, false);
+}
+
 SQuickView::SQuickView() : SView()
 {
     m_view = create_view(&SorvaneCtx::_create_quickview);

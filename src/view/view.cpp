@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QJSValue>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQmlError>
 #include <QQuickItem>
 #include <QTimer>
 #include <QWheelEvent>
@@ -228,6 +230,20 @@ int View::mips_count() const
 
 bool View::load_module(const QString& module, const QString& name)
 {
+    return load_scene(module, name, QString());
+}
+
+bool View::load_file(const QString& file)
+{
+    if (!QFileInfo(file).isFile()) {
+        qWarning().noquote() << "load failed: no QML file at" << file;
+        return false;
+    }
+    return load_scene(QString(), QString(), file);
+}
+
+bool View::load_scene(const QString& module, const QString& name, const QString& file)
+{
     if (m_resolution.width() < 256) {
         qWarning() << "resolution not set, width must be more than 256. Call `set_resolution(width, height)`";
         return false;
@@ -277,12 +293,27 @@ bool View::load_module(const QString& module, const QString& name)
 
     m_component = new QQmlComponent(m_engine);
     m_component->setParent(nullptr);
-    const QString scene_file = register_scene(module, name);
-
-    m_component->loadFromModule(module, name, QQmlComponent::PreferSynchronous);
+    QString scene_file;
+    if (file.isEmpty()) {
+        scene_file = register_scene(module, name);
+        m_component->loadFromModule(module, name, QQmlComponent::PreferSynchronous);
+    } else {
+        // A game's scene: what it reports goes to the host too, which shows it to the developer
+        // (and to the log once, through report_qml_message).
+        m_engine->setOutputWarningsToStandardError(false);
+        connect(m_engine, &QQmlEngine::warnings, this, [this](const QList<QQmlError>& warnings) {
+            for (const QQmlError& warning : warnings)
+                report_qml_message(1, warning);
+        });
+        m_component->loadUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()), QQmlComponent::PreferSynchronous);
+    }
     if (m_component->isError()) {
-        for (const QQmlError& error : m_component->errors())
-            qWarning() << error.line() << error;
+        for (const QQmlError& error : m_component->errors()) {
+            if (file.isEmpty())
+                qWarning() << error.line() << error;
+            else
+                report_qml_message(2, error);
+        }
         qWarning() << "Failed to load";
         return false;
     }
@@ -421,6 +452,13 @@ void View::singleShot(int msec, const QJSValue& callback)
         if (callback.isCallable())
             callback.call();
     });
+}
+
+void View::report_qml_message(int level, const QQmlError& error)
+{
+    qWarning().noquote() << error.toString();
+    const QString source = error.url().isLocalFile() ? error.url().toLocalFile() : error.url().toString();
+    m_console_log_func(level, error.description().toStdString(), error.line(), source.toStdString());
 }
 
 void View::onJavaScriptConsoleMessage(int level, const QString& message, int lineNumber,

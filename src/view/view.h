@@ -20,6 +20,7 @@ class QJSValue;
 class QQmlComponent;
 class QQmlContext;
 class QQmlEngine;
+class QQmlError;
 class QQuickRenderControl;
 class QQuickWindow;
 class QRhi;
@@ -49,6 +50,10 @@ public:
     // (with a warning) for a configuration or QML error; throws std::runtime_error when a
     // pipeline step fails. A loaded view is reset first.
     bool load_module(const QString& module, const QString& name);
+    // The same for the scene in the QML file `file` (a local path): a game's own scene, with the
+    // imports, components and images its folder holds. Its errors, and the warnings the scene
+    // gives while it runs, also reach the console callback (level 2 and 1), with file and line.
+    bool load_file(const QString& file);
 
     // Releases the scene, the pipeline and the texture; a new load builds them again.
     void reset();
@@ -110,6 +115,10 @@ public:
     CallbackSlot<void(int, std::string, int, std::string)> m_console_log_func;
 
 public slots:
+    // load_module() when `file` is empty, else load_file().
+    bool load_scene(const QString& module, const QString& name, const QString& file);
+    // A QML error or warning of a game's scene: to the log and to the console callback.
+    void report_qml_message(int level, const QQmlError& error);
     void onJavaScriptConsoleMessage(int level, const QString& message, int lineNumber,
                                     const QString& sourceID);
 

@@ -93,6 +93,7 @@ class SQuickView : public SView {
 public:
     SQuickView();
     bool load(std::string module, std::string name) const;
+    bool load_file(std::string path) const;
 };
 
 #define BOOL_SETTING(getter, setter) \
@@ -437,6 +438,7 @@ int main(int argc, char**)
     keep(&SView::get_physical_screens);
 
     keep(&SQuickView::load);
+    keep(&SQuickView::load_file);
 
 #define KEEP(cls, name) keep(&cls::name);
 #define WEB(name) KEEP(SWebView, name)

@@ -4,16 +4,45 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 namespace test_host {
 
 namespace {
 
 standin::VulkanHost* g_host = nullptr;
 
+// The threads of this process named `prefix` (the kernel keeps 15 characters of a name).
+int threads_named(const std::string& prefix)
+{
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name.starts_with(prefix))
+            ++count;
+    }
+    return count;
+}
+
 // Ends the library's event loop when the test program ends, before the process's exit destroys
-// the statics that the Qt thread still uses.
+// the statics that the Qt thread still uses. The exit that follows is a game's exit, which must
+// not race the web engine's screen-capture threads (they take Xlib's global lock, which libX11
+// frees at exit): after S::destroy() none may run, or the program fails.
 class StopLibraryAtEnd : public ::testing::EmptyTestEventListener {
-    void OnTestProgramEnd(const ::testing::UnitTest&) override { sorvane::S::destroy(); }
+    void OnTestProgramEnd(const ::testing::UnitTest&) override
+    {
+        sorvane::S::destroy();
+        if (const int capturing = threads_named("desktopCaptureT")) {
+            std::fprintf(stderr, "FAILED: %d screen-capture thread(s) of the web engine still run after S::destroy()\n",
+                         capturing);
+            std::_Exit(1);
+        }
+    }
 };
 
 }  // namespace

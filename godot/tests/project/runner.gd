@@ -10,8 +10,8 @@ func _ready() -> void:
 			var parts := argument.substr(2).split("=", true, 1)
 			arguments[parts[0]] = parts[1]
 	var script: Script = load(arguments.get("test", "")) if arguments.has("test") else null
-	if script == null:
-		print("TEST FAILED: no test script given (--test=res://tests/<name>.gd)")
+	if script == null or not script.can_instantiate():
+		print("TEST FAILED: no test script given (--test=res://tests/<name>.gd), or it does not load")
 		get_tree().quit(1)
 		return
 	var test: Node = script.new()

@@ -1,0 +1,6 @@
+import QtQuick
+
+Rectangle {
+    width: 300
+    colr: "red"
+}

@@ -1,0 +1,80 @@
+#include "web_engine_threads.h"
+
+#include <dirent.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace sorvane {
+
+namespace {
+
+// The web engine's thread names, as the kernel keeps them (15 characters at most).
+constexpr const char* kCaptureThread = "desktopCaptureT";
+constexpr const char* kGpuThread = "Chrome_InProcGp";
+
+// How long the GPU thread must be seen asleep, in samples 10 ms apart.
+constexpr int kSettledSamples = 5;
+
+// The first line of /proc/self/task/<task>/<file>, empty when it cannot be read.
+std::string task_file(const char* task, const char* file)
+{
+    const std::string path = std::string("/proc/self/task/") + task + "/" + file;
+    std::FILE* stream = std::fopen(path.c_str(), "re");
+    if (!stream)
+        return {};
+    char line[512] = {};
+    const bool read = std::fgets(line, sizeof line, stream) != nullptr;
+    std::fclose(stream);
+    return read ? std::string(line, std::strcspn(line, "\n")) : std::string();
+}
+
+// A task's scheduling state from its stat line ("R" running, "S" asleep, "D" in a wait that
+// cannot be interrupted, ...): the field after the name, which is in parentheses and may itself
+// hold spaces and parentheses.
+char task_state(const char* task)
+{
+    const std::string stat = task_file(task, "stat");
+    const std::size_t end = stat.rfind(')');
+    return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
+}
+
+// True when no capture thread runs and every GPU thread sleeps.
+bool threads_settled_now()
+{
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return true;
+    bool settled = true;
+    while (const dirent* task = readdir(tasks)) {
+        if (task->d_name[0] == '.')
+            continue;
+        const std::string name = task_file(task->d_name, "comm");
+        if (name.starts_with(kCaptureThread) || (name.starts_with(kGpuThread) && task_state(task->d_name) != 'S')) {
+            settled = false;
+            break;
+        }
+    }
+    closedir(tasks);
+    return settled;
+}
+
+}  // namespace
+
+bool wait_for_web_engine_threads_to_settle(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int settled_samples = 0;
+    while (settled_samples < kSettledSamples) {
+        settled_samples = threads_settled_now() ? settled_samples + 1 : 0;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        const timespec pause{0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    return true;
+}
+
+}  // namespace sorvane
