@@ -378,8 +378,10 @@ const ClassTable& CameraView::table()
             const SettingEntry& entry = kSettings[i];
             const auto setting = static_cast<Setting>(i);
             const bool is_float = entry.slot.type == FLOAT;
-            s.methods.push_back({entry.setter, no_result, {{"value", entry.slot.type}},
-                                 body<V>([setting](V& v, const auto& a) { v.set_setting(setting, a[0].to_float()); })});
+            // The argument arrives as the declared type: read an int as an int.
+            s.methods.push_back({entry.setter, no_result, {{"value", entry.slot.type}}, body<V>([setting, is_float](V& v, const auto& a) {
+                                     v.set_setting(setting, is_float ? a[0].to_float() : static_cast<double>(a[0].to_int()));
+                                 })});
             s.methods.push_back({entry.getter, {"", entry.slot.type}, {}, body<V>([setting, is_float](V& v, const auto&) {
                                      const double value = v.setting(setting);
                                      return is_float ? Variant(value) : Variant(static_cast<std::int64_t>(value));

@@ -24,7 +24,9 @@ func run() -> void:
 	view.fill_mode = view.FILL_STRETCH
 	view.zoom_factor = 2.5
 	view.camera_focus_mode = view.FOCUS_MODE_MANUAL
-	check(is_equal_approx(view.zoom_factor, 2.5) and view.camera_focus_mode == view.FOCUS_MODE_MANUAL,
+	view.color_temperature = 5600
+	check(is_equal_approx(view.zoom_factor, 2.5) and view.camera_focus_mode == view.FOCUS_MODE_MANUAL
+		and view.color_temperature == 5600,
 		"settings made outside the tree are kept until a camera takes them")
 	check(view.focus_mode == Control.FOCUS_ALL, "the camera's focus mode leaves the control's keyboard focus alone")
 	view.position = Vector2(0, 0)
