@@ -2,7 +2,7 @@ extends "res://demo.gd"
 ## The demo's room with one animated view (the library's moving test pattern, 1280x720, on the
 ## large screen) or none, and its frame rate: how much Godot's frame costs with the view rendered
 ## ahead, with the waited render(), and without the view. Prints one line:
-##   BENCH <view> <frames/s> frames/s, render thread <ms> ms per frame
+##   BENCH <view> <frames/s> frames/s, process <ms> ms per frame (Performance.TIME_PROCESS)
 ##
 ##   godot --path <demo project> res://bench/frame_rate.tscn -- --view=none|ahead|waited [--seconds=N]
 
@@ -44,5 +44,5 @@ func _ready() -> void:
 		process_usec += Performance.get_monitor(Performance.TIME_PROCESS) * 1000000.0
 	var frames := Engine.get_process_frames() - start_frames
 	var elapsed := (Time.get_ticks_usec() - start_usec) / 1000000.0
-	print("BENCH %s %.1f frames/s, process step %.2f ms per frame" % [mode, frames / elapsed, process_usec / 1000.0 / frames])
+	print("BENCH %s %.1f frames/s, process %.2f ms per frame" % [mode, frames / elapsed, process_usec / 1000.0 / frames])
 	get_tree().quit(0)
