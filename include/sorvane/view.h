@@ -118,8 +118,10 @@ public:
     // and in the hand-over layout before render() hands it over, and the library never writes the
     // image the host was last handed; it writes the other image only after a later render(), so
     // the host must have submitted its work that samples an image before the render() that
-    // follows, as in the default mode. A change (input, content) shows in the frame the second
-    // render() after it hands over, when the library finishes a frame within one host frame.
+    // follows, as in the default mode. A change shows in the frame that the first or the second
+    // render() after it hands over: the second for input sent after a render(), whose queued frame
+    // was drawn before the input (while the library finishes a frame within one host frame; the
+    // engine integration guide says more).
     //
     // Read at load(); default false. Needs the queue-lock layer (the library submits while the
     // host does): without it the load warns and the view renders as by default.
