@@ -1,6 +1,7 @@
 #include "render_thread.h"
 
 #include <memory>
+#include <utility>
 
 namespace sorvane_godot {
 
@@ -83,6 +84,29 @@ void free_texture(std::uint64_t rid)
 {
     if (rid)
         rendering_device().call("free_rid", {Variant::from_rid(rid)});
+}
+
+void ViewImages::import(unsigned width, unsigned height, TextureFormat format)
+{
+    std::uint64_t* rids = format == TextureFormat::Srgb ? rd_textures_3d : rd_textures;
+    bool complete = count > 0;
+    for (int i = 0; i < count; ++i) {
+        if (!rids[i])
+            rids[i] = import_texture(images[i], width, height, format);
+        complete = complete && rids[i];
+    }
+    if (complete)
+        return;
+    for (std::uint64_t* rid = rids; rid != rids + 2; ++rid)
+        free_texture(std::exchange(*rid, 0));
+}
+
+void ViewImages::free() const
+{
+    for (int i = 0; i < 2; ++i) {
+        free_texture(rd_textures[i]);
+        free_texture(rd_textures_3d[i]);
+    }
 }
 
 void wait_device_idle()

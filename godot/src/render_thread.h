@@ -44,6 +44,20 @@ enum class TextureFormat { Unorm, Srgb };
 std::uint64_t import_texture(unsigned long image, unsigned width, unsigned height, TextureFormat format);
 void free_texture(std::uint64_t rid);
 
+// A view's images as Godot imports them: one, or two when the view renders ahead, each imported
+// once per load for 2D (UNORM) and, once asked for, for 3D (SRGB).
+struct ViewImages {
+    int count = 0;
+    unsigned long images[2] = {};
+    std::uint64_t rd_textures[2] = {};     // UNORM imports
+    std::uint64_t rd_textures_3d[2] = {};  // SRGB imports
+    // Imports every image in `format`. When one import fails none is kept: Godot must never show
+    // one image of a view while the view draws into the other.
+    void import(unsigned width, unsigned height, TextureFormat format);
+    // Frees every import.
+    void free() const;
+};
+
 // Waits until the device has finished every submitted frame: before the library releases an
 // image that Godot's frames in flight may still sample.
 void wait_device_idle();

@@ -47,54 +47,66 @@ struct ViewControl::State {
     std::shared_ptr<EventQueue> events;
     Variant texture;     // the Texture2DRD that shows the view's image, for 2D drawing
     Variant texture_3d;  // the same image decoded from sRGB, for 3D materials
-    // Set once texture_3d has been asked for: only then is the image imported a second time.
+    // Set once texture_3d has been asked for: only then are the images imported a second time.
     std::atomic<bool> wants_3d{false};
     // Render thread only.
     bool handed_over = false;
-    unsigned long image = 0;
+    // The view's images (two when it renders ahead), each imported once per load.
+    ViewImages images;
     unsigned width = 0;
     unsigned height = 0;
-    std::uint64_t rd_texture = 0;
-    std::uint64_t rd_texture_3d = 0;
+    // The image the textures show.
+    int shown = 0;
 
-    // Shows the view's current image on both textures (render thread, after a load). Each
-    // resource goes straight to its new engine texture, so materials that use it follow.
-    void show_image(unsigned long new_image, unsigned new_width, unsigned new_height)
+    bool has_texture() const { return images.rd_textures[0] != 0; }
+
+    // Shows the view's images after a load on both textures (render thread). Each resource goes
+    // straight to its new engine texture, so materials that use it follow.
+    void show_images(const ViewImages& loaded, unsigned new_width, unsigned new_height)
     {
-        image = new_image;
+        const ViewImages old = std::exchange(images, loaded);
         width = new_width;
         height = new_height;
-        const std::uint64_t old_2d = std::exchange(rd_texture, image ? import_texture(image, width, height, TextureFormat::Unorm) : 0);
-        const std::uint64_t old_3d = std::exchange(rd_texture_3d, 0);
-        if (rd_texture || old_2d)
-            texture.call("set_texture_rd_rid", {Variant::from_rid(rd_texture)});
-        if (wants_3d && rd_texture)
-            rd_texture_3d = import_texture(image, width, height, TextureFormat::Srgb);
-        if (rd_texture_3d || old_3d)
-            texture_3d.call("set_texture_rd_rid", {Variant::from_rid(rd_texture_3d)});
-        free_texture(old_2d);
-        free_texture(old_3d);
+        shown = 0;
+        images.import(width, height, TextureFormat::Unorm);
+        if (images.rd_textures[0] || old.rd_textures[0])
+            texture.call("set_texture_rd_rid", {Variant::from_rid(images.rd_textures[0])});
+        if (wants_3d && images.rd_textures[0])
+            images.import(width, height, TextureFormat::Srgb);
+        if (images.rd_textures_3d[0] || old.rd_textures_3d[0])
+            texture_3d.call("set_texture_rd_rid", {Variant::from_rid(images.rd_textures_3d[0])});
+        old.free();
     }
 
-    // Imports the image for 3D when it was asked for after the load (render thread).
-    void show_image_3d()
+    // Imports the images for 3D when that was asked for after the load (render thread).
+    void show_images_3d()
     {
-        if (rd_texture_3d || !rd_texture)
+        if (images.rd_textures_3d[0] || !images.rd_textures[0])
             return;
-        rd_texture_3d = import_texture(image, width, height, TextureFormat::Srgb);
-        texture_3d.call("set_texture_rd_rid", {Variant::from_rid(rd_texture_3d)});
+        images.import(width, height, TextureFormat::Srgb);
+        texture_3d.call("set_texture_rd_rid", {Variant::from_rid(images.rd_textures_3d[shown])});
     }
 
-    // Stops Godot sampling the view's image and releases the imports (render thread).
+    // After a render(): the textures show the image the view handed over (render thread).
+    void follow(int current)
+    {
+        if (current == shown || current < 0 || current >= images.count || !images.rd_textures[current])
+            return;
+        shown = current;
+        texture.call("set_texture_rd_rid", {Variant::from_rid(images.rd_textures[current])});
+        if (images.rd_textures_3d[current])
+            texture_3d.call("set_texture_rd_rid", {Variant::from_rid(images.rd_textures_3d[current])});
+    }
+
+    // Stops Godot sampling the view's images and releases the imports (render thread).
     void release_texture()
     {
-        if (!rd_texture && !rd_texture_3d)
+        if (!images.rd_textures[0] && !images.rd_textures_3d[0])
             return;
         texture.call("set_texture_rd_rid", {Variant::from_rid(0)});
         texture_3d.call("set_texture_rd_rid", {Variant::from_rid(0)});
         wait_device_idle();
-        free_texture(std::exchange(rd_texture, 0));
-        free_texture(std::exchange(rd_texture_3d, 0));
+        std::exchange(images, ViewImages{}).free();
     }
 };
 
@@ -125,9 +137,18 @@ Variant ViewControl::texture_3d() const
         return Variant();
     if (!m_state->wants_3d.exchange(true)) {
         auto state = m_state;
-        on_render_thread([state] { state->show_image_3d(); });
+        on_render_thread([state] { state->show_images_3d(); });
     }
     return m_texture_ready ? m_state->texture_3d : Variant();
+}
+
+void ViewControl::set_render_ahead(bool enabled)
+{
+    if (enabled == m_render_ahead)
+        return;
+    m_render_ahead = enabled;
+    if (m_state)
+        request_load();
 }
 
 void ViewControl::set_refresh_rate(int rate)
@@ -219,10 +240,11 @@ void ViewControl::process()
 
     auto state = m_state;
     on_render_thread([state] {
-        if (state->rd_texture && *state->slot) {
+        if (state->has_texture() && *state->slot) {
+            // Rendering ahead, this hands over the newest finished frame without waiting for it.
             (*state->slot)->render();
-            // Once the library can leave its image in a layout of the host's choosing, the
-            // texture is left in SHADER_READ_ONLY_OPTIMAL for Godot's sampling here.
+            if (state->images.count > 1)
+                state->follow((*state->slot)->get_current_texture_index());
         }
     });
 }
@@ -234,7 +256,8 @@ void ViewControl::queue_load(unsigned width, unsigned height)
     auto state = m_state;
     auto load = loader();
     const int rate = m_refresh_rate;
-    on_render_thread([state, load, width, height, rate] {
+    const bool ahead = m_render_ahead;
+    on_render_thread([state, load, width, height, rate, ahead] {
         FacadeSlot& view = *state->slot;
         if (!view)
             return;
@@ -254,12 +277,19 @@ void ViewControl::queue_load(unsigned width, unsigned height)
         }
         view->set_resolution({width, height});
         view->set_refresh_rate(rate);
-        // The load releases the image that Godot's frames in flight may still sample.
-        if (state->rd_texture)
+        view->set_render_ahead(ahead);
+        // The load releases the images that Godot's frames in flight may still sample.
+        if (state->has_texture())
             wait_device_idle();
         const bool loaded = load(*view);
-        state->show_image(loaded ? view->get_texture() : 0, width, height);
-        const std::uint64_t rid = state->rd_texture;
+        ViewImages loaded_images;
+        if (loaded) {
+            loaded_images.count = std::clamp(view->get_textures_count(), 0, 2);
+            for (int i = 0; i < loaded_images.count; ++i)
+                loaded_images.images[i] = view->get_texture_at(i);
+        }
+        state->show_images(loaded_images, width, height);
+        const std::uint64_t rid = state->images.rd_textures[0];
         state->events->push(
             {"_loaded", {rid != 0, static_cast<std::int64_t>(width), static_cast<std::int64_t>(height)}});
     });
@@ -408,6 +438,11 @@ void ViewControl::add_common_members(ClassTable& table)
                             body<ViewControl>([](ViewControl& v, const auto&) { return v.texture(); }), true});
     table.methods.push_back({"get_texture_3d", {"", GDEXTENSION_VARIANT_TYPE_OBJECT, "Texture2D"}, {},
                             body<ViewControl>([](ViewControl& v, const auto&) { return v.texture_3d(); }), true});
+    table.methods.push_back({"set_render_ahead", no_result, {{"enabled", GDEXTENSION_VARIANT_TYPE_BOOL}},
+                            body<ViewControl>([](ViewControl& v, const auto& a) { v.set_render_ahead(a[0].to_bool()); })});
+    table.methods.push_back({"is_render_ahead", {"", GDEXTENSION_VARIANT_TYPE_BOOL}, {},
+                            body<ViewControl>([](ViewControl& v, const auto&) { return v.render_ahead(); }), true});
+    table.properties.push_back({{"render_ahead", GDEXTENSION_VARIANT_TYPE_BOOL}, "set_render_ahead", "is_render_ahead"});
     constexpr std::uint32_t kHintRange = 1;
     table.properties.push_back({{"refresh_rate", GDEXTENSION_VARIANT_TYPE_INT}, "set_refresh_rate", "get_refresh_rate", kHintRange, "1,120"});
     constexpr std::uint32_t kHintResourceType = 17;

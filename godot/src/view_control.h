@@ -30,6 +30,10 @@ public:
     bool push_input_at_uv(GDExtensionObjectPtr event, float u, float v);
 
     int refresh_rate() const { return m_refresh_rate; }
+    // Whether the view renders ahead (default): Godot's render thread never waits for the view's
+    // frame and the textures follow the newest finished one. A change loads the view again.
+    bool render_ahead() const { return m_render_ahead; }
+    void set_render_ahead(bool enabled);
     void set_refresh_rate(int rate);
     // The Texture2DRD the view renders into (nil before the view is loaded), for 2D drawing:
     // canvas items, TextureRect, 2D shaders. It hands over the sRGB-encoded values as they are.
@@ -81,6 +85,7 @@ private:
     std::shared_ptr<State> m_state;
     std::shared_ptr<EventQueue> m_events;
     int m_refresh_rate = 60;
+    bool m_render_ahead = true;
     bool m_load_requested = false;
     bool m_texture_ready = false;
     unsigned m_loaded_width = 0;

@@ -104,8 +104,39 @@ public:
     // the next load, reset or destroy(), which release it: stop sampling it before those.
     unsigned long get_texture() const;
 
-    // Renders one frame if the view's frame interval has passed since the last one.
+    // Renders one frame if the view's frame interval has passed since the last one. With render
+    // ahead (below) it never waits for a frame.
     void render() const;
+
+    // --- Rendering ahead ---------------------------------------------------------------------
+    //
+    // By default render() renders a due frame while the calling thread waits. With render ahead
+    // the view has two images: the host samples one while the library draws the next frame into
+    // the other on its own thread. render() then only hands over the newest finished frame (the
+    // image get_current_texture_index() names from then on) and asks for the next one, and
+    // returns without waiting for the library's thread. A finished frame is complete on the device
+    // and in the hand-over layout before render() hands it over, and the library never writes the
+    // image the host was last handed; it writes the other image only after a later render(), so
+    // the host must have submitted its work that samples an image before the render() that
+    // follows, as in the default mode. A change shows in the frame that the first or the second
+    // render() after it hands over: the second for input sent after a render(), whose queued frame
+    // was drawn before the input (while the library finishes a frame within one host frame; the
+    // engine integration guide says more).
+    //
+    // Read at load(); default false. Needs the queue-lock layer (the library submits while the
+    // host does): without it the load warns and the view renders as by default.
+    void set_render_ahead(bool enabled);
+    bool get_render_ahead() const;
+    // The VkImages the host samples: 2 after a load with render ahead, 1 after another load, 0
+    // before a successful load. Both stay the same objects until the next load, reset or
+    // destroy(): import each once.
+    int get_textures_count() const;
+    // The VkImage of image `index` (0 up to get_textures_count() - 1); 0 for any other index.
+    unsigned long get_texture_at(int index) const;
+    // The image that holds the frame to sample after the last render(); always 0 without render
+    // ahead. Answers on the calling thread without waiting. get_texture() answers that image's
+    // handle.
+    int get_current_texture_index() const;
 
     // Console messages of the scene: level, message, line number, source. Exported both as a
     // const and as a non-const member: extensions built either way load.

@@ -114,7 +114,39 @@ void SView::render() const
 {
     if (View::is_rendering_blocked())
         return;
-    carry::blocking(m_view, [](View* v) { v->render_frame(); });
+    // A view that renders ahead is handed its newest finished frame on this thread, under a
+    // short lock, and the next frame is drawn on the Qt thread after this call returns.
+    const auto next = carry::direct(m_view, [](View* v) { return v->hand_over_frame(); },
+                                    FrameExchange::Next::Nothing);
+    if (next == FrameExchange::Next::QueueStep)
+        carry::posted(m_view, [](View* v) { v->render_ahead_step(); });
+    else if (next == FrameExchange::Next::RenderWaited)
+        carry::blocking(m_view, [](View* v) { v->render_frame(); });
+}
+
+void SView::set_render_ahead(bool enabled)
+{
+    carry::waited(m_view, [enabled](View* v) { v->set_render_ahead(enabled); });
+}
+
+bool SView::get_render_ahead() const
+{
+    return carry::waited(m_view, [](View* v) { return v->render_ahead(); }, false);
+}
+
+int SView::get_textures_count() const
+{
+    return carry::waited(m_view, [](View* v) { return v->texture_count(); }, 0);
+}
+
+unsigned long SView::get_texture_at(int index) const
+{
+    return carry::waited(m_view, [index](View* v) { return static_cast<unsigned long>(v->native_texture_at(index)); });
+}
+
+int SView::get_current_texture_index() const
+{
+    return carry::direct(m_view, [](View* v) { return v->shown_texture(); }, 0);
 }
 
 void SView::set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)> func) const

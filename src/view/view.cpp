@@ -98,16 +98,22 @@ void View::reset()
 
 void View::release_pipeline()
 {
-    delete m_render_pass;
-    m_render_pass = nullptr;
-    delete m_render_target;
-    m_render_target = nullptr;
+    // From here the host's render() renders nothing ahead; a frame step already queued finds
+    // the view unloaded.
+    m_exchange.reset(0);
+    for (Image& image : m_images) {
+        delete image.render_pass;
+        image.render_pass = nullptr;
+        delete image.render_target;
+        image.render_target = nullptr;
+        // The texture belongs to the render control's QRhi, which goes away below.
+        delete image.texture;
+        image.texture = nullptr;
+    }
+    m_image_count = 0;
+    m_drawn_into = 0;
     delete m_depth_stencil;
     m_depth_stencil = nullptr;
-    // The texture belongs to the render control's QRhi, which goes away below.
-    delete m_texture;
-    m_texture = nullptr;
-    m_native_texture = 0;
     if (qobject_cast<QQuickItem*>(m_root_item))
         delete m_root_item;
     m_root_item = nullptr;
@@ -119,9 +125,17 @@ void View::release_pipeline()
     m_window = nullptr;
     delete m_render_control;
     m_render_control = nullptr;
-    // Every frame of the library waited for its own completion, and the views of the image
+    // Every frame of the library waited for its own completion, and the views of the images
     // went with the QRhi's releases above.
-    m_hand_over_image.destroy();
+    for (Image& image : m_images)
+        image.memory.destroy();
+}
+
+std::uint64_t View::native_texture_at(int index) const
+{
+    if (index < 0 || index >= m_image_count || !m_images[index].texture)
+        return 0;
+    return m_images[index].texture->nativeTexture().object;
 }
 
 void View::set_vulkan_instance(VkInstance instance)
@@ -264,7 +278,7 @@ bool View::load_scene(const QString& module, const QString& name, const QString&
                              << "is missing or null; the view renders only on the engine's own device";
         return false;
     }
-    if (is_loaded() || m_root_item || m_texture)
+    if (is_loaded() || m_root_item || m_images[0].texture)
         reset();
 
     m_render_control = new QQuickRenderControl(this);
@@ -368,10 +382,24 @@ bool View::load_scene(const QString& module, const QString& name, const QString&
         return false;
     }
 
+    bool ahead = m_render_ahead;
+    if (ahead && !queue_lock_active(m_rhi)) {
+        // Frames rendered ahead reach the shared queue while the engine submits to it.
+        qWarning() << "render ahead needs the queue-lock layer VK_LAYER_SORVANE_queue_lock on the engine's "
+                      "device; without it the view renders each frame inside render(), as by default";
+        ahead = false;
+    }
+    m_image_count = ahead ? 2 : 1;
     build_render_target();
 
     for (int i = 0; i < 16; ++i)
         render_frame();
+    if (ahead) {
+        // The second image holds the loaded picture too, in the hand-over layout, so that the
+        // host may import and sample either from the start.
+        draw_frame(1);
+        m_exchange.reset(2);
+    }
     post_setup(m_engine, m_root_item);
     return true;
 }
@@ -382,57 +410,89 @@ void View::build_render_target()
     const QSize size(static_cast<int>(std::lround(root->width())),
                      static_cast<int>(std::lround(root->height())));
 
-    m_texture = m_hand_over_image.create(m_rhi, size);
-    if (!m_texture)
-        throw std::runtime_error("Cannot create texture object");
-
+    // Frames are drawn one after another, each finished before the next: they share the
+    // depth-stencil buffer.
     m_depth_stencil = m_rhi->newRenderBuffer(QRhiRenderBuffer::DepthStencil, size, 1);
     if (!m_depth_stencil->create())
         throw std::runtime_error("Cannot create depth-stencil buffer");
 
-    QRhiTextureRenderTargetDescription description{QRhiColorAttachment(m_texture)};
-    description.setDepthStencilBuffer(m_depth_stencil);
-    m_render_target = m_rhi->newTextureRenderTarget(description);
-    m_render_pass = m_render_target->newCompatibleRenderPassDescriptor();
-    m_render_target->setRenderPassDescriptor(m_render_pass);
-    if (!m_render_target->create())
-        throw std::runtime_error("Cannot create render target");
+    for (int i = 0; i < m_image_count; ++i) {
+        Image& image = m_images[i];
+        image.texture = image.memory.create(m_rhi, size);
+        if (!image.texture)
+            throw std::runtime_error("Cannot create texture object");
+        QRhiTextureRenderTargetDescription description{QRhiColorAttachment(image.texture)};
+        description.setDepthStencilBuffer(m_depth_stencil);
+        image.render_target = m_rhi->newTextureRenderTarget(description);
+        image.render_pass = image.render_target->newCompatibleRenderPassDescriptor();
+        image.render_target->setRenderPassDescriptor(image.render_pass);
+        if (!image.render_target->create())
+            throw std::runtime_error("Cannot create render target");
+    }
 
-    m_window->setRenderTarget(QQuickRenderTarget::fromRhiRenderTarget(m_render_target));
-    m_native_texture = m_texture->nativeTexture().object;
+    m_drawn_into = 0;
+    m_window->setRenderTarget(QQuickRenderTarget::fromRhiRenderTarget(m_images[0].render_target));
+}
+
+bool View::take_due_frame()
+{
+    if (!m_render_control)
+        return false;
+    const std::int64_t now = now_ns();
+    if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
+        return false;
+    // A clean step leaves the clock alone: a change that comes later renders at the very next
+    // frame step instead of a whole interval after this one.
+    if (!m_dirty)
+        return false;
+    m_last_frame_ns = now;
+    m_dirty = false;
+    return true;
 }
 
 void View::render_frame()
 {
-    if (!m_render_control)
-        return;
-    const std::int64_t now = now_ns();
-    if (now - m_last_frame_ns < m_frame_interval_ms * 1000000)
-        return;
-    // A clean step leaves the clock alone: a change that comes later renders at the very next
-    // frame step instead of a whole interval after this one.
-    if (!m_dirty)
-        return;
-    m_last_frame_ns = now;
-    m_dirty = false;
+    if (take_due_frame())
+        draw_frame(m_exchange.shown());
+}
+
+void View::render_ahead_step()
+{
+    const int image = m_exchange.drawable();
+    if (image >= 0 && take_due_frame()) {
+        draw_frame(image);
+        m_exchange.finished();
+    }
+    m_exchange.step_done();
+}
+
+void View::draw_frame(int index)
+{
+    Image& image = m_images[index];
+    if (index != m_drawn_into) {
+        m_window->setRenderTarget(QQuickRenderTarget::fromRhiRenderTarget(image.render_target));
+        m_drawn_into = index;
+    }
     ++m_frames_rendered;
 
     m_render_control->polishItems();
     m_render_control->beginFrame();
     QRhiCommandBuffer* cb = m_render_control->commandBuffer();
-    const VkImageLayout handed_over = VkImageLayout(m_texture->nativeTexture().layout);
+    const VkImageLayout handed_over = VkImageLayout(image.texture->nativeTexture().layout);
     if (handed_over == VK_IMAGE_LAYOUT_SHADER_READ_ONLY_OPTIMAL || handed_over == VK_IMAGE_LAYOUT_GENERAL)
-        take_texture_back(m_rhi, cb, m_texture);
+        take_texture_back(m_rhi, cb, image.texture);
     m_render_control->sync();
     m_render_control->render();
     // The mip chain is generated from the frame just rendered, not the one before it.
     if (m_mipmaps_enabled) {
         QRhiResourceUpdateBatch* batch = m_rhi->nextResourceUpdateBatch();
-        batch->generateMips(m_texture);
+        batch->generateMips(image.texture);
         cb->resourceUpdate(batch);
     }
     if (m_texture_layout != VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL)
-        leave_texture_in(m_rhi, cb, m_texture, VkImageLayout(m_texture_layout));
+        leave_texture_in(m_rhi, cb, image.texture, VkImageLayout(m_texture_layout));
+    // An offscreen frame ends with the QRhi waiting for its fence: the image is complete before
+    // the host is handed it.
     m_render_control->endFrame();
 }
 

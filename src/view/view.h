@@ -14,6 +14,7 @@
 
 #include "runtime/callback_slot.h"
 #include "runtime/live_objects.h"
+#include "view/frame_exchange.h"
 #include "view/hand_over_texture.h"
 
 class QJSValue;
@@ -90,7 +91,24 @@ public:
     // is_hand_over_layout() refuses warns and keeps the old one).
     void set_texture_layout(int layout);
     int texture_layout() const { return m_texture_layout; }
-    std::uint64_t native_texture() const { return m_native_texture; }
+    // The VkImage the host samples: after a render() that renders ahead, the one shown.
+    std::uint64_t native_texture() const { return native_texture_at(m_exchange.shown()); }
+
+    // Rendering ahead: read at load. The load then makes two images and the host's render()
+    // only hands over the newest finished frame and queues the next one on the Qt thread
+    // (render_ahead_step()). Needs the queue-lock layer; without it the load warns and the view
+    // renders as it always did.
+    void set_render_ahead(bool enabled) { m_render_ahead = enabled; }
+    bool render_ahead() const { return m_render_ahead; }
+    // Images handed to the host: 2 when the view renders ahead, 1 after another load, 0 before.
+    int texture_count() const { return m_image_count; }
+    std::uint64_t native_texture_at(int index) const;
+    // Any thread: which image holds the frame the host samples, and the host's side of render().
+    int shown_texture() const { return m_exchange.shown(); }
+    FrameExchange::Next hand_over_frame() { return m_exchange.hand_over(); }
+    // The frame step render() queues: draws the next frame into the image not shown if it is
+    // due and the host has taken the last one.
+    void render_ahead_step();
     std::int64_t frame_interval_ms() const { return m_frame_interval_ms; }
     bool is_loaded() const { return m_render_control != nullptr; }
     QObject* root_item() const { return m_root_item; }
@@ -129,6 +147,11 @@ public:
 private:
     void release_pipeline();
     void build_render_target();
+    // Whether a frame is due (its interval has passed and the picture changed); takes it if so.
+    bool take_due_frame();
+    // Renders one frame into image `index` and leaves it in the hand-over layout. Returns once
+    // the frame has finished on the device.
+    void draw_frame(int index);
     void send_mouse_event(QEvent::Type type, Qt::MouseButton button, QPointF position,
                           Qt::KeyboardModifiers modifiers);
 
@@ -139,13 +162,23 @@ private:
     QQuickWindow* m_window = nullptr;
     QQmlEngine* m_engine = nullptr;
     QQmlComponent* m_component = nullptr;
-    QRhiTexture* m_texture = nullptr;
+    // One image the host samples and the Qt Quick render target on it. The VkImage is freed
+    // after the render control (and its QRhi) are gone.
+    struct Image {
+        HandOverImage memory;
+        QRhiTexture* texture = nullptr;
+        QRhiTextureRenderTarget* render_target = nullptr;
+        QRhiRenderPassDescriptor* render_pass = nullptr;
+    };
+    Image m_images[2];
+    int m_image_count = 0;
+    // The image whose render target the window renders into.
+    int m_drawn_into = 0;
+    bool m_render_ahead = false;
+    FrameExchange m_exchange;
     QRhiRenderBuffer* m_depth_stencil = nullptr;
-    QRhiTextureRenderTarget* m_render_target = nullptr;
-    QRhiRenderPassDescriptor* m_render_pass = nullptr;
     std::uint32_t m_buttons = 0;
     QPointF m_last_mouse_pos;
-    std::uint64_t m_native_texture = 0;
     QSizeF m_resolution{1920, 1080};
     bool m_mipmaps_enabled = false;
     std::uint32_t m_modifiers = 0;
@@ -160,8 +193,6 @@ private:
     VkDevice m_device = VK_NULL_HANDLE;
     bool m_device_given = false;
     int m_texture_layout = VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL;
-    // The VkImage behind m_texture; freed after the render control (and its QRhi) are gone.
-    HandOverImage m_hand_over_image;
 };
 
 }  // namespace sorvane

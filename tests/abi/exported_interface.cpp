@@ -71,6 +71,11 @@ public:
     int get_content_mips_count() const;
     unsigned long get_texture() const;
     void render() const;
+    void set_render_ahead(bool enabled);
+    bool get_render_ahead() const;
+    int get_textures_count() const;
+    unsigned long get_texture_at(int index) const;
+    int get_current_texture_index() const;
     // Written without const in one table and with it in another: both are exported.
     void set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)>);
     void set_func_javascript_console_log(std::function<void(int, std::string, int, std::string)>) const;
@@ -423,6 +428,11 @@ int main(int argc, char**)
     keep(&SView::get_content_mips_count);
     keep(&SView::get_texture);
     keep(&SView::render);
+    keep(&SView::set_render_ahead);
+    keep(&SView::get_render_ahead);
+    keep(&SView::get_textures_count);
+    keep(&SView::get_texture_at);
+    keep(&SView::get_current_texture_index);
     using ConsoleLog = std::function<void(int, std::string, int, std::string)>;
     keep(static_cast<void (SView::*)(ConsoleLog)>(&SView::set_func_javascript_console_log));
     keep(static_cast<void (SView::*)(ConsoleLog) const>(&SView::set_func_javascript_console_log));
