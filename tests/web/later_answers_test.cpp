@@ -192,9 +192,10 @@ TEST_F(LaterAnswersTest, FileChoosersWaitForTheHostsFilesOrCancel)
     });
     ASSERT_NO_FATAL_FAILURE(load(view, "res://app/later.html"));
 
-    // Files (only the first: the input takes one), then a cancel, each reaching the page.
+    // A cancel, then files (only the first: the input takes one), each reaching the page. (A
+    // cancel after files clears the input: the page sees a change to no files instead.)
     const std::vector<std::pair<std::vector<std::string>, std::string>> answers = {
-        {{b, a}, "b.txt=beta"}, {{a}, "a.txt=alpha"}, {{}, "cancelled"}};
+        {{}, "cancelled"}, {{b, a}, "b.txt=beta"}, {{a}, "a.txt=alpha"}};
     for (const auto& [files, seen] : answers) {
         const size_t before = view.recorded->console().size();
         const size_t asked = ids->all().size();
