@@ -257,9 +257,13 @@ WaitingRequests::Clock::time_point WebView::request_deadline() const
 
 void WebView::expire_requests()
 {
-    if (const int expired = m_waiting->expire(WaitingRequests::Clock::now()))
-        print_warning("WebView: " + std::to_string(expired) + " request(s) of the page got no answer within "
-                      "request_timeout (" + std::to_string(m_request_timeout) + " s): denied or cancelled");
+    const int expired = m_waiting->expire(WaitingRequests::Clock::now());
+    if (expired == 0)
+        return;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", m_request_timeout);
+    print_warning("WebView: " + std::to_string(expired) + " request(s) of the page got no answer within "
+                  "request_timeout (" + seconds + " s): denied or cancelled");
 }
 
 // Godot's input method is on while the view has the keyboard focus, with its window placed at

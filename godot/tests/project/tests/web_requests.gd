@@ -121,16 +121,21 @@ func chosen_after(view: Control, count: int) -> Variant:
 
 
 func file_chooser(view: Control) -> void:
-	var path := "user://chosen file.txt"
-	var file := FileAccess.open(path, FileAccess.WRITE)
-	file.store_string("hello from godot\n")
-	file.close()
+	var paths := {}
+	for name in ["chosen file", "prepared file"]:
+		var path := "user://%s.txt" % name
+		var file := FileAccess.open(path, FileAccess.WRITE)
+		file.store_string("hello from godot\n")
+		file.close()
+		paths[name] = path
+	var path: String = paths["chosen file"]
 	var absolute := ProjectSettings.globalize_path(path)
 	var got := "files: chosen file.txt=hello from godot"
 	var requests: Array = []
 	view.file_chooser_requested.connect(func(request: WebFileChooserRequest) -> void: requests.append(request))
 
-	# The chooser waits for the game's files.
+	# The chooser waits for the game's answer: a cancel. (A cancel after files would clear the
+	# input instead: the page would see a change to no files.)
 	var first := await open_chooser(requests)
 	if first == null:
 		return
@@ -138,24 +143,28 @@ func file_chooser(view: Control) -> void:
 	check(not first.answered and first.files.is_empty(), "the chooser waits for an answer")
 	await wait_frames(10)
 	check(await page_value(view, "chosen.join('|')") == "", "the page has no answer yet")
-	first.select_files(PackedStringArray([path]))
-	check(first.answered and first.files == PackedStringArray([absolute]), "the request lists the file the page gets (got %s)" % [first.files])
-	check(await chosen_after(view, 0) == got, "the page reads the file chosen from GDScript")
+	first.cancel()
+	check(first.answered and first.files.is_empty(), "the request says it was cancelled")
+	check(await chosen_after(view, 0) == "cancelled", "the page sees the chooser cancelled")
 
-	# Cancelled from GDScript.
+	# Files chosen from GDScript.
 	var second := await open_chooser(requests)
 	if second == null:
 		return
-	second.cancel()
-	check(await chosen_after(view, 1) == got + "|cancelled", "the page sees the chooser cancelled")
+	check(not second.answered, "the second chooser waits")
+	second.select_files(PackedStringArray([path]))
+	check(second.answered and second.files == PackedStringArray([absolute]), "the request lists the file the page gets (got %s)" % [second.files])
+	check(await chosen_after(view, 1) == "cancelled|" + got, "the page reads the file chosen from GDScript")
 
 	# Files prepared by the property: answered at once, used up.
-	view.prepared_files = PackedStringArray([path])
+	view.prepared_files = PackedStringArray([paths["prepared file"]])
 	var third := await open_chooser(requests)
 	if third == null:
 		return
-	check(third.answered and third.files == PackedStringArray([absolute]), "prepared_files answered at once (got %s)" % [third.files])
-	check(await chosen_after(view, 2) == got + "|cancelled|" + got, "the page reads the prepared file")
+	check(third.answered and third.files == PackedStringArray([ProjectSettings.globalize_path(paths["prepared file"])]),
+		"prepared_files answered at once (got %s)" % [third.files])
+	check(await chosen_after(view, 2) == "cancelled|" + got + "|files: prepared file.txt=hello from godot",
+		"the page reads the prepared file")
 	check(view.prepared_files.is_empty(), "the prepared answer is used up (left %s)" % [view.prepared_files])
 
 	# A prepared answer older than request_timeout is dropped.
