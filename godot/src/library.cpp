@@ -7,6 +7,8 @@
 
 #include <sorvane/sorvane.h>
 
+#include "render_thread.h"
+#include "resource_files.h"
 #include "variant.h"
 
 namespace sorvane_godot {
@@ -63,9 +65,15 @@ bool start_library()
 
 void track_view(const std::shared_ptr<FacadeSlot>& slot)
 {
-    std::lock_guard lock(mutex);
-    std::erase_if(views, [](const auto& weak) { return weak.expired(); });
-    views.push_back(slot);
+    {
+        std::lock_guard lock(mutex);
+        std::erase_if(views, [](const auto& weak) { return weak.expired(); });
+        views.push_back(slot);
+    }
+    // The library's start returns before its Qt side is up; a view's creation waits for it, so
+    // from the first view on the scheme's answer can be installed.
+    static std::once_flag serving;
+    std::call_once(serving, serve_project_files);
 }
 
 void destroy_view(FacadeSlot& slot)
@@ -79,9 +87,30 @@ void destroy_view(FacadeSlot& slot)
 
 void stop_library()
 {
+    // Views still alive are destroyed on Godot's render thread, like every other view, and the
+    // main thread waits until it has done so: with a separate render thread, Godot's device
+    // must not see the library at work from elsewhere. (Nodes that leave the tree at Godot's exit
+    // have queued their own destruction there already; the wait also lets that finish.)
+    std::vector<std::shared_ptr<FacadeSlot>> alive;
+    {
+        std::lock_guard lock(mutex);
+        for (const auto& weak : views) {
+            if (auto slot = weak.lock(); slot && *slot)
+                alive.push_back(std::move(slot));
+        }
+    }
+    if (started && !stopped) {
+        on_render_thread([alive] {
+            for (const auto& slot : alive)
+                destroy_view(*slot);
+        });
+        singleton("RenderingServer").call("force_sync");
+    }
+
     std::lock_guard lock(mutex);
-    for (const auto& weak : views) {
-        if (auto slot = weak.lock(); slot && *slot) {
+    // Whatever the render thread did not reach is destroyed here.
+    for (const auto& slot : alive) {
+        if (*slot) {
             (*slot)->destroy();
             slot->reset();
         }

@@ -9,10 +9,12 @@
 #include <string>
 
 #include "binding.h"
+#include "camera_view.h"
 #include "class_reference.h"
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
+#include "screen_capture_view.h"
 #include "video_player.h"
 #include "web_requests.h"
 #include "web_view.h"
@@ -56,6 +58,8 @@ void initialize(void*, GDExtensionInitializationLevel level)
         register_class(WebFileChooserRequest::table());
         register_class(WebView::table());
         register_class(VideoPlayer::table());
+        register_class(CameraView::table());
+        register_class(ScreenCaptureView::table());
     }
     if (level == GDEXTENSION_INITIALIZATION_EDITOR)
         load_class_reference();

@@ -10,6 +10,12 @@
 #
 # <work-dir>/project is the test project with the addon folder installed (make_project.sh);
 # each test's output is kept in <work-dir>/logs/<test>.log.
+#
+# A test that needs more Godot arguments names them in a line of its script:
+#   ## godot-arguments: --render-thread separate
+# Godot's reports of objects or RIDs leaked at its exit fail a test like a validation message. A
+# test may name messages of Godot's own that its arguments bring, as a regular expression, in a
+# line "## known-messages: <regex>" (with the reason in the script).
 set -uo pipefail
 work=$(cd "$1" && pwd)
 shift
@@ -96,12 +102,16 @@ fi
 
 for name in "${tests[@]}"; do
     log=$work/logs/$name.log
+    # The test's own Godot arguments (word-split on purpose).
+    read -r -a extra <<<"$(sed -n 's/^## godot-arguments:[[:space:]]*//p' "$project/tests/$name.gd" 2>/dev/null | head -n1)"
+    own_known=$(sed -n 's/^## known-messages:[[:space:]]*//p' "$project/tests/$name.gd" 2>/dev/null | head -n1)
+    known_here=$known_messages${own_known:+|$own_known}
     start=$SECONDS
-    timeout -k 10 "$limit" "${godot[@]}" --gpu-validation -- "--test=res://tests/$name.gd" "--server=$server" >"$log" 2>&1
+    timeout -k 10 "$limit" "${godot[@]}" --gpu-validation "${extra[@]}" -- "--test=res://tests/$name.gd" "--server=$server" >"$log" 2>&1
     status=$?
     seconds=$((SECONDS - start))
-    validation=$(grep -E 'VUID-|VALIDATION|Validation Error|THREADING' "$log" | grep -vE "$known_messages" || true)
-    known=$(grep -cE "$known_messages" "$log" || true)
+    validation=$(grep -E 'VUID-|VALIDATION|Validation Error|THREADING|leaked at exit|were leaked' "$log" | grep -vE "$known_here" || true)
+    known=$(grep -cE "$known_here" "$log" || true)
     reason=
     if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
         reason="did not end within ${limit} s"
@@ -116,7 +126,7 @@ for name in "${tests[@]}"; do
         reason="validation messages"
     fi
     if [ -z "$reason" ]; then
-        echo "PASS $name (${seconds} s; known validation messages: $known)"
+        echo "PASS $name (${seconds} s${extra[*]:+, ${extra[*]}}; known validation messages: $known)"
         passed=$((passed + 1))
     else
         echo "FAIL $name: $reason (${seconds} s; log: $log)"

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,8 +16,19 @@ namespace {
 constexpr const char* kCaptureThread = "desktopCaptureT";
 constexpr const char* kGpuThread = "Chrome_InProcGp";
 
-// How long the GPU thread must be seen asleep, in samples 10 ms apart.
-constexpr int kSettledSamples = 5;
+// How long the GPU thread must be seen idle, in samples 10 ms apart.
+constexpr int kSettledSamples = 10;
+
+// The system call number of futex on this architecture: the one an idle thread of the web
+// engine waits in (for its next task). A thread asleep in another call (a poll or a read on the
+// X server's socket during its GL set-up) is still at work.
+#if defined(__x86_64__)
+constexpr long kFutexCall = 202;
+#elif defined(__aarch64__)
+constexpr long kFutexCall = 98;
+#else
+constexpr long kFutexCall = -1;  // unknown: asleep counts as idle
+#endif
 
 // The first line of /proc/self/task/<task>/<file>, empty when it cannot be read.
 std::string task_file(const char* task, const char* file)
@@ -41,7 +53,18 @@ char task_state(const char* task)
     return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
 }
 
-// True when no capture thread runs and every GPU thread sleeps.
+// Whether a task is idle: asleep, and (where the call's number is known) in a futex wait.
+bool task_idle(const char* task)
+{
+    if (task_state(task) != 'S')
+        return false;
+    if (kFutexCall < 0)
+        return true;
+    const std::string call = task_file(task, "syscall");  // "<number> <arguments...>" or "running"
+    return !call.empty() && std::strtol(call.c_str(), nullptr, 10) == kFutexCall && call[0] != 'r';
+}
+
+// True when no capture thread runs and every GPU thread is idle.
 bool threads_settled_now()
 {
     DIR* tasks = opendir("/proc/self/task");
@@ -52,7 +75,7 @@ bool threads_settled_now()
         if (task->d_name[0] == '.')
             continue;
         const std::string name = task_file(task->d_name, "comm");
-        if (name.starts_with(kCaptureThread) || (name.starts_with(kGpuThread) && task_state(task->d_name) != 'S')) {
+        if (name.starts_with(kCaptureThread) || (name.starts_with(kGpuThread) && !task_idle(task->d_name))) {
             settled = false;
             break;
         }

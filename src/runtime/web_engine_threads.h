@@ -11,15 +11,16 @@
 //   - the web engine's GPU thread ("Chrome_InProcGpuThread") sets up its GL context a moment after
 //     the engine starts; an exit in that moment runs inside the GL driver while the driver's
 //     statics are destroyed.
-// So S::destroy() waits, bounded, until no capture thread runs and the GPU thread sleeps.
+// So S::destroy() waits, bounded, until no capture thread runs and the GPU thread is idle (asleep
+// waiting for its next task, not for the X server).
 #pragma once
 
 #include <chrono>
 
 namespace sorvane {
 
-// Waits until no screen-capture thread of the web engine runs and its GPU thread has slept for a
-// while (it is done with what it was doing), at most `limit`; true when they settled.
+// Waits until no screen-capture thread of the web engine runs and its GPU thread has been idle for
+// a while (it is done with what it was doing), at most `limit`; true when they settled.
 bool wait_for_web_engine_threads_to_settle(std::chrono::milliseconds limit);
 
 }  // namespace sorvane

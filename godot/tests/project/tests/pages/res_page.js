@@ -1,0 +1,3 @@
+document.addEventListener('DOMContentLoaded', () => {
+    document.getElementById('status').textContent = 'script ran';
+});
