@@ -48,20 +48,6 @@ bool PageAnswers::is_granted(const std::string& origin, const std::string& permi
                        [&](const std::string& e) { return e == permission || e == entry; });
 }
 
-void PageAnswers::grant(const std::string& origin, const std::string& permission)
-{
-    std::lock_guard lock(m_mutex);
-    const std::string entry = origin + " " + permission;
-    if (std::find(m_granted.begin(), m_granted.end(), entry) == m_granted.end())
-        m_granted.push_back(entry);
-}
-
-void PageAnswers::revoke(const std::string& origin, const std::string& permission)
-{
-    std::lock_guard lock(m_mutex);
-    std::erase(m_granted, origin + " " + permission);
-}
-
 void PageAnswers::prepare_files(std::vector<std::string> paths, std::chrono::milliseconds lifetime)
 {
     std::lock_guard lock(m_mutex);

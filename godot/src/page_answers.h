@@ -1,9 +1,9 @@
-// How a WebView answers what its page asks. The library asks on its Qt thread and takes the
-// answer when its callback returns; that thread must never wait for Godot's main thread (whose
-// own calls into the library wait for the Qt thread), so the answers cannot come from GDScript at
-// the moment of asking. They are kept here instead: written on the main thread (the node's
-// properties, the request objects' answers), read by the callbacks under a short lock, and the
-// page gets the safe default (deny, cancel, refuse) when nothing here says otherwise.
+// How a WebView answers what its page asks without asking GDScript. The library asks on its Qt
+// thread; these answers are written on the main thread (the node's properties) and read by the
+// callbacks there under a short lock. Navigation, downloads and new windows are decided from them
+// alone (the web engine needs the answer on the spot), with the safe default (refuse) when they
+// say nothing; permissions and file choosers they do not cover go to GDScript and wait
+// (waiting_requests.h).
 #pragma once
 
 #include <chrono>
@@ -25,10 +25,6 @@ public:
     void set_granted_permissions(std::vector<std::string> entries);
     std::vector<std::string> granted_permissions() const;
     bool is_granted(const std::string& origin, const std::string& permission) const;
-    // Adds or removes the entry "<origin> <permission>"; an entry that grants the permission to
-    // any origin is left as it is.
-    void grant(const std::string& origin, const std::string& permission);
-    void revoke(const std::string& origin, const std::string& permission);
 
     // File choosers: the files the page's next chooser gets, until `lifetime` has passed.
     void prepare_files(std::vector<std::string> paths, std::chrono::milliseconds lifetime);

@@ -1,6 +1,5 @@
 #include "web_requests.h"
 
-#include <chrono>
 
 namespace sorvane_godot {
 
@@ -28,29 +27,45 @@ std::vector<std::string> absolute_paths(const std::vector<std::string>& paths, c
     return out;
 }
 
-Variant WebPermissionRequest::make(std::shared_ptr<PageAnswers> answers, std::string origin, std::string permission,
-                                   bool granted)
+namespace {
+
+// SWebView's file chooser mode that takes several files.
+constexpr std::int64_t kOpenFiles = 1;
+
+void warn_answered(const char* method)
+{
+    print_warning(std::string(method) + ": ignored: the request was already answered (by the WebView's own "
+                  "properties, an earlier answer, request_timeout, or its page or node going away)");
+}
+
+}  // namespace
+
+Variant WebPermissionRequest::make(std::shared_ptr<WaitingRequests> waiting, int id, std::string origin,
+                                   std::string permission, bool granted)
 {
     ExtensionObject* instance = nullptr;
     Variant held = instantiate(table(), instance);
     auto& request = static_cast<WebPermissionRequest&>(*instance);
-    request.m_answers = std::move(answers);
+    request.m_waiting = std::move(waiting);
+    request.m_id = id;
     request.m_origin = std::move(origin);
     request.m_permission = std::move(permission);
     request.m_granted = granted;
     return held;
 }
 
-void WebPermissionRequest::grant()
+void WebPermissionRequest::answer(bool granted, const char* method)
 {
-    if (m_answers)
-        m_answers->grant(m_origin, m_permission);
+    if (m_id == 0 || !m_waiting || !m_waiting->answer_permission(m_id, granted)) {
+        warn_answered(method);
+        return;
+    }
+    m_granted = granted;
 }
 
-void WebPermissionRequest::deny()
+bool WebPermissionRequest::answered() const
 {
-    if (m_answers)
-        m_answers->revoke(m_origin, m_permission);
+    return m_id == 0 || !m_waiting || !m_waiting->is_waiting(m_id);
 }
 
 const ClassTable& WebPermissionRequest::table()
@@ -66,46 +81,51 @@ const ClassTable& WebPermissionRequest::table()
             {"get_origin", {"", STRING}, {}, body<R>([](R& r, const auto&) { return r.m_origin; }), true},
             {"get_permission", {"", STRING}, {}, body<R>([](R& r, const auto&) { return r.m_permission; }), true},
             {"is_granted", {"", BOOL}, {}, body<R>([](R& r, const auto&) { return r.m_granted; }), true},
-            {"grant", no_result, {}, body<R>([](R& r, const auto&) { r.grant(); })},
-            {"deny", no_result, {}, body<R>([](R& r, const auto&) { r.deny(); })},
+            {"is_answered", {"", BOOL}, {}, body<R>([](R& r, const auto&) { return r.answered(); }), true},
+            {"grant", no_result, {}, body<R>([](R& r, const auto&) { r.answer(true, "WebPermissionRequest.grant"); })},
+            {"deny", no_result, {}, body<R>([](R& r, const auto&) { r.answer(false, "WebPermissionRequest.deny"); })},
         };
         s.properties = {
             {{"origin", STRING}, "", "get_origin"},
             {{"permission", STRING}, "", "get_permission"},
             {{"granted", BOOL}, "", "is_granted"},
+            {{"answered", BOOL}, "", "is_answered"},
         };
         return s;
     }();
     return table;
 }
 
-Variant WebFileChooserRequest::make(std::shared_ptr<PageAnswers> answers, std::int64_t mode,
-                                    std::vector<std::string> accepted_types, std::vector<std::string> files,
-                                    double timeout_seconds)
+Variant WebFileChooserRequest::make(std::shared_ptr<WaitingRequests> waiting, int id, std::int64_t mode,
+                                    std::vector<std::string> accepted_types, std::vector<std::string> files)
 {
     ExtensionObject* instance = nullptr;
     Variant held = instantiate(table(), instance);
     auto& request = static_cast<WebFileChooserRequest&>(*instance);
-    request.m_answers = std::move(answers);
+    request.m_waiting = std::move(waiting);
+    request.m_id = id;
     request.m_mode = mode;
     request.m_accepted_types = std::move(accepted_types);
     request.m_files = std::move(files);
-    request.m_timeout_seconds = timeout_seconds;
     return held;
 }
 
-void WebFileChooserRequest::select_files(const std::vector<std::string>& paths)
+void WebFileChooserRequest::answer(const std::vector<std::string>& paths, const char* method)
 {
-    if (!m_answers)
+    if (m_id == 0 || !m_waiting || !m_waiting->is_waiting(m_id)) {
+        warn_answered(method);
         return;
-    const auto lifetime = std::chrono::milliseconds(static_cast<std::int64_t>(m_timeout_seconds * 1000));
-    m_answers->prepare_files(absolute_paths(paths, "WebFileChooserRequest.select_files"), lifetime);
+    }
+    std::vector<std::string> files = absolute_paths(paths, method);
+    if (m_mode != kOpenFiles && files.size() > 1)
+        files.resize(1);
+    if (m_waiting->answer_file_chooser(m_id, files))
+        m_files = std::move(files);
 }
 
-void WebFileChooserRequest::cancel()
+bool WebFileChooserRequest::answered() const
 {
-    if (m_answers)
-        m_answers->clear_files();
+    return m_id == 0 || !m_waiting || !m_waiting->is_waiting(m_id);
 }
 
 const ClassTable& WebFileChooserRequest::table()
@@ -121,14 +141,16 @@ const ClassTable& WebFileChooserRequest::table()
             {"get_mode", {"", INT}, {}, body<R>([](R& r, const auto&) { return r.m_mode; }), true},
             {"get_accepted_types", {"", STRINGS}, {}, body<R>([](R& r, const auto&) { return Variant(r.m_accepted_types); }), true},
             {"get_files", {"", STRINGS}, {}, body<R>([](R& r, const auto&) { return Variant(r.m_files); }), true},
+            {"is_answered", {"", BOOL}, {}, body<R>([](R& r, const auto&) { return r.answered(); }), true},
             {"select_files", no_result, {{"paths", STRINGS}},
-             body<R>([](R& r, const auto& a) { r.select_files(a[0].to_strings()); })},
-            {"cancel", no_result, {}, body<R>([](R& r, const auto&) { r.cancel(); })},
+             body<R>([](R& r, const auto& a) { r.answer(a[0].to_strings(), "WebFileChooserRequest.select_files"); })},
+            {"cancel", no_result, {}, body<R>([](R& r, const auto&) { r.answer({}, "WebFileChooserRequest.cancel"); })},
         };
         s.properties = {
             {{"mode", INT}, "", "get_mode"},
             {{"accepted_types", STRINGS}, "", "get_accepted_types"},
             {{"files", STRINGS}, "", "get_files"},
+            {{"answered", BOOL}, "", "is_answered"},
         };
         s.constants = {
             {"Mode", "MODE_OPEN_FILE", 0},

@@ -1,6 +1,7 @@
 // The objects a WebView hands over with permission_requested and file_chooser_requested: what the
-// page asked, what it was answered, and the game's answer for the page's next request of the same
-// kind (see page_answers.h for why the page's request itself cannot wait for GDScript).
+// page asked, and the answer to that very request, given from GDScript whenever the game is ready
+// (the page waits for it; see waiting_requests.h). A request that the node's properties answered
+// at once arrives already answered.
 #pragma once
 
 #include <memory>
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "binding.h"
-#include "page_answers.h"
+#include "waiting_requests.h"
 
 namespace sorvane_godot {
 
@@ -16,14 +17,16 @@ class WebPermissionRequest : public ExtensionObject {
 public:
     using ExtensionObject::ExtensionObject;
     static const ClassTable& table();
-    // A new request object (main thread).
-    static Variant make(std::shared_ptr<PageAnswers> answers, std::string origin, std::string permission, bool granted);
+    // A new request object (main thread). `id` 0: already answered, with `granted`.
+    static Variant make(std::shared_ptr<WaitingRequests> waiting, int id, std::string origin, std::string permission,
+                        bool granted);
 
-    void grant();
-    void deny();
+    void answer(bool granted, const char* method);
+    bool answered() const;
 
 private:
-    std::shared_ptr<PageAnswers> m_answers;
+    std::shared_ptr<WaitingRequests> m_waiting;
+    int m_id = 0;
     std::string m_origin;
     std::string m_permission;
     bool m_granted = false;
@@ -33,18 +36,19 @@ class WebFileChooserRequest : public ExtensionObject {
 public:
     using ExtensionObject::ExtensionObject;
     static const ClassTable& table();
-    static Variant make(std::shared_ptr<PageAnswers> answers, std::int64_t mode, std::vector<std::string> accepted_types,
-                        std::vector<std::string> files, double timeout_seconds);
+    // `id` 0: already answered, with `files` (empty: cancelled).
+    static Variant make(std::shared_ptr<WaitingRequests> waiting, int id, std::int64_t mode,
+                        std::vector<std::string> accepted_types, std::vector<std::string> files);
 
-    void select_files(const std::vector<std::string>& paths);
-    void cancel();
+    void answer(const std::vector<std::string>& paths, const char* method);
+    bool answered() const;
 
 private:
-    std::shared_ptr<PageAnswers> m_answers;
+    std::shared_ptr<WaitingRequests> m_waiting;
+    int m_id = 0;
     std::int64_t m_mode = 0;
     std::vector<std::string> m_accepted_types;
     std::vector<std::string> m_files;
-    double m_timeout_seconds = 60;
 };
 
 // Absolute file system paths for Godot paths: "res://" and "user://" paths are made absolute,

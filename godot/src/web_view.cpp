@@ -24,6 +24,8 @@ constexpr int kLoadSucceeded = 2;
 constexpr int kOpenFiles = 1;
 
 // Node and Control notifications (extension_api.json).
+constexpr int kNotificationExitTree = 11;
+constexpr int kNotificationInternalProcess = 25;
 constexpr int kNotificationFocusEnter = 43;
 constexpr int kNotificationFocusExit = 44;
 constexpr int kNotificationOsImeUpdate = 2013;
@@ -234,13 +236,34 @@ void WebView::push_ime_composition(const std::string& preedit, std::int64_t curs
 
 void WebView::notification(int what)
 {
+    // The view goes with the node's exit: the library answers what is still open.
+    if (what == kNotificationExitTree)
+        m_waiting->detach();
     ViewControl::notification(what);
     switch (what) {
+    case kNotificationInternalProcess: expire_requests(); break;
     case kNotificationFocusEnter: focus_changed(true); break;
     case kNotificationFocusExit: focus_changed(false); break;
     case kNotificationOsImeUpdate: update_ime(); break;
     default: break;
     }
+}
+
+WaitingRequests::Clock::time_point WebView::request_deadline() const
+{
+    return WaitingRequests::Clock::now() +
+           std::chrono::duration_cast<WaitingRequests::Clock::duration>(std::chrono::duration<double>(m_request_timeout));
+}
+
+void WebView::expire_requests()
+{
+    const int expired = m_waiting->expire(WaitingRequests::Clock::now());
+    if (expired == 0)
+        return;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", m_request_timeout);
+    print_warning("WebView: " + std::to_string(expired) + " request(s) of the page got no answer within "
+                  "request_timeout (" + seconds + " s): denied or cancelled");
 }
 
 // Godot's input method is on while the view has the keyboard focus, with its window placed at
@@ -322,17 +345,22 @@ void WebView::configure(sorvane::SView& facade)
         queue->push({"new_window_requested", {std::move(url), std::move(disposition), hand_over}});
         return hand_over;
     });
-    view.set_func_permission_requested([queue, answers](std::string origin, std::string permission) {
+    // Permissions and file choosers that the properties do not answer wait for the request
+    // objects' answers (waiting_requests.h). Answers given here are posted: nothing waits.
+    m_waiting->attach(&view);
+    view.set_func_permission_requested_later([queue, answers, &view](int id, std::string origin, std::string permission) {
         const bool granted = answers->is_granted(origin, permission);
-        queue->push({"_permission", {std::move(origin), std::move(permission), granted}});
-        return granted;
+        if (granted)
+            view.answer_permission_request(id, true);
+        queue->push({"_permission", {std::int64_t{id}, std::move(origin), std::move(permission), granted}});
     });
-    view.set_func_file_dialog_requested([queue, answers](int mode, std::vector<std::string> types) {
+    view.set_func_file_dialog_requested_later([queue, answers, &view](int id, int mode, std::vector<std::string> types) {
         std::vector<std::string> files = answers->take_files();
         if (mode != kOpenFiles && files.size() > 1)
             files.resize(1);
-        queue->push({"_file_chooser", {std::int64_t{mode}, std::move(types), files}});
-        return files;
+        if (!files.empty())
+            view.answer_file_dialog_request(id, files);
+        queue->push({"_file_chooser", {std::int64_t{id}, std::int64_t{mode}, std::move(types), files}});
     });
     view.set_func_download_requested([queue, answers](std::string url, std::string name, std::string mime) {
         const std::string folder = answers->download_folder();
@@ -397,14 +425,23 @@ void WebView::handle_event(const Event& event)
         emit("javascript_finished", {Variant(std::get<std::int64_t>(event.args[0])), ok ? value : Variant(),
                                      ok ? Variant("") : Variant(value.to_string())});
     } else if (event.name == "_permission") {
-        emit("permission_requested", {WebPermissionRequest::make(m_answers, std::get<std::string>(event.args[0]),
+        // Answered at once by granted_permissions, or open until GDScript answers.
+        const int id = static_cast<int>(std::get<std::int64_t>(event.args[0]));
+        const bool granted = std::get<bool>(event.args[3]);
+        if (!granted)
+            m_waiting->add(WaitingRequests::Kind::Permission, id, request_deadline());
+        emit("permission_requested", {WebPermissionRequest::make(m_waiting, granted ? 0 : id,
                                                                  std::get<std::string>(event.args[1]),
-                                                                 std::get<bool>(event.args[2]))});
+                                                                 std::get<std::string>(event.args[2]), granted)});
     } else if (event.name == "_file_chooser") {
+        // Answered at once by prepared_files, or open until GDScript answers.
+        const int id = static_cast<int>(std::get<std::int64_t>(event.args[0]));
+        std::vector<std::string> files = std::get<std::vector<std::string>>(event.args[3]);
+        if (files.empty())
+            m_waiting->add(WaitingRequests::Kind::FileChooser, id, request_deadline());
         emit("file_chooser_requested",
-             {WebFileChooserRequest::make(m_answers, std::get<std::int64_t>(event.args[0]),
-                                          std::get<std::vector<std::string>>(event.args[1]),
-                                          std::get<std::vector<std::string>>(event.args[2]), m_request_timeout)});
+             {WebFileChooserRequest::make(m_waiting, files.empty() ? id : 0, std::get<std::int64_t>(event.args[1]),
+                                          std::get<std::vector<std::string>>(event.args[2]), std::move(files))});
     } else {
         if (event.name == "download_requested" && std::get<std::string>(event.args[3]).empty() && !m_warned_download) {
             m_warned_download = true;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "page_answers.h"
+#include "waiting_requests.h"
 #include "view_control.h"
 #include "web_settings.h"
 
@@ -70,6 +71,10 @@ protected:
 private:
     sorvane::SWebView* web() const;
     void update_ime();
+    // When a request handed to GDScript now gets the default if still unanswered.
+    WaitingRequests::Clock::time_point request_deadline() const;
+    // Gives the default to the requests whose request_timeout has passed.
+    void expire_requests();
     void focus_changed(bool focused);
 
     std::string m_url = "about:blank";
@@ -81,6 +86,7 @@ private:
     std::string m_storage_path;
     std::vector<SettingValue> m_settings;
     std::shared_ptr<PageAnswers> m_answers = std::make_shared<PageAnswers>();
+    std::shared_ptr<WaitingRequests> m_waiting = std::make_shared<WaitingRequests>();
     double m_request_timeout = 60;
     bool m_composing = false;
     bool m_warned_download = false;

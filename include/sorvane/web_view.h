@@ -167,6 +167,7 @@ public:
     //   whole primary screen.
     // - Camera and microphone: on a machine without such a device the page is told so and no
     //   permission is asked.
+    // set_func_permission_requested_later, below, answers later instead.
     void set_func_permission_requested(std::function<bool(std::string origin, std::string permission)> func) const;
 
     // The page opens a file chooser (an <input type="file"> the player clicked, or the file
@@ -174,9 +175,33 @@ public:
     // types the page accepts, as it wrote them (MIME types such as "image/png" or "image/*",
     // and file name endings such as ".txt"; empty when it accepts anything). Answer absolute
     // paths of the files chosen, empty to cancel; relative paths are left out with a warning.
-    // Without a callback every chooser is cancelled at once.
+    // Without a callback every chooser is cancelled at once; set_func_file_dialog_requested_later,
+    // below, answers later instead.
     void set_func_file_dialog_requested(
         std::function<std::vector<std::string>(int mode, std::vector<std::string> accepted_types)> func) const;
+
+    // Requests answered later. With one of these callbacks set, the page's request is not
+    // answered when the callback returns: it waits, under the number `id` (unique in the
+    // process), until the host answers it with answer_permission_request or
+    // answer_file_dialog_request, from any thread and at any time (inside the callback too).
+    // Meanwhile the page goes on; only the promise or the chooser waits. The arguments are those
+    // of the synchronous callbacks above, and a later callback takes precedence over its
+    // synchronous one. A request still waiting gets the safe default (denied, cancelled) when
+    // the page starts loading another address, when the view is reset and when it is destroyed.
+    // An id that is unknown or already answered is ignored with a warning.
+    //
+    // Downloads and new windows have no later variant: the web engine drops a download that is
+    // not accepted while it is being offered, and a new window must be placed before the page's
+    // window.open() returns.
+    void set_func_permission_requested_later(
+        std::function<void(int id, std::string origin, std::string permission)> func) const;
+    // Grants or denies the waiting permission request `id`. Posted: returns at once.
+    void answer_permission_request(int id, bool granted) const;
+    void set_func_file_dialog_requested_later(
+        std::function<void(int id, int mode, std::vector<std::string> accepted_types)> func) const;
+    // Answers the waiting file chooser `id` with absolute paths as set_func_file_dialog_requested
+    // takes them; empty cancels it. Posted: returns at once.
+    void answer_file_dialog_request(int id, std::vector<std::string> files) const;
 
     // The page starts a download (a link with the download attribute, or a response the web
     // engine cannot show): its address, the file name the server or page suggests and its MIME

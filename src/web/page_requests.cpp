@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJSEngine>
 #include <QMetaEnum>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
@@ -98,9 +99,18 @@ QString WebView::permission_name(QWebEnginePermission::PermissionType type)
     return {};
 }
 
+int WebView::s_next_request_id = 1;
+
 void WebView::onPermissionRequested(const QWebEnginePermission& permission)
 {
     const QString name = permission_name(permission.permissionType());
+    if (!name.isEmpty() && m_permission_requested_later.is_set()) {
+        // Kept before the host hears of it: the host may answer from inside the callback.
+        const int id = s_next_request_id++;
+        m_waiting_permissions.insert(id, permission);
+        m_permission_requested_later(id, origin_text(permission.origin()).toStdString(), name.toStdString());
+        return;
+    }
     bool granted = false;
     if (name.isEmpty())
         qWarning().noquote() << QStringLiteral("web view %1: denied a request of %2 for a permission of unknown type %3")
@@ -120,10 +130,13 @@ void WebView::onPermissionRequested(const QWebEnginePermission& permission)
 QStringList WebView::file_dialog_requested(int mode, const QStringList& acceptedMimeTypes)
 {
     const auto chosen = m_file_dialog_requested(mode, to_host(acceptedMimeTypes));
+    return chosen ? chosen_files(mode, *chosen) : QStringList();
+}
+
+QStringList WebView::chosen_files(int mode, const std::vector<std::string>& chosen) const
+{
     QStringList files;
-    if (!chosen)
-        return files;
-    for (const std::string& path : *chosen) {
+    for (const std::string& path : chosen) {
         const QString file = QString::fromStdString(path);
         if (!QDir::isAbsolutePath(file)) {
             qWarning().noquote() << QStringLiteral("web view %1: file chooser: left out \"%2\", which is not an absolute path")
@@ -143,6 +156,89 @@ QStringList WebView::file_dialog_requested(int mode, const QStringList& accepted
         files = files.mid(0, 1);
     }
     return files;
+}
+
+bool WebView::file_dialog_requested_later(QObject* request, int mode, const QStringList& acceptedMimeTypes)
+{
+    if (!request || !m_file_dialog_requested_later.is_set())
+        return false;
+    // The scene's request would otherwise be collected by the QML engine before the answer.
+    QJSEngine::setObjectOwnership(request, QJSEngine::CppOwnership);
+    const int id = s_next_request_id++;
+    m_waiting_file_dialogs.insert(id, {request, mode});
+    m_file_dialog_requested_later(id, mode, to_host(acceptedMimeTypes));
+    return true;
+}
+
+namespace {
+
+void warn_unknown_request(int view, const char* what, int id)
+{
+    qWarning().noquote() << QStringLiteral("web view %1: ignored the answer to %2 %3: no such request is waiting "
+                                           "(unknown, or already answered)")
+                                .arg(view)
+                                .arg(QLatin1StringView(what))
+                                .arg(id);
+}
+
+// Answers the scene's FileDialogRequest and lets it go.
+void answer_file_dialog(QObject* request, const QStringList& files)
+{
+    if (!request)
+        return;
+    if (files.isEmpty())
+        QMetaObject::invokeMethod(request, "dialogReject");
+    else
+        QMetaObject::invokeMethod(request, "dialogAccept", Q_ARG(QStringList, files));
+    request->deleteLater();
+}
+
+}  // namespace
+
+void WebView::answer_permission_request(int id, bool granted)
+{
+    const auto waiting = m_waiting_permissions.constFind(id);
+    if (waiting == m_waiting_permissions.cend()) {
+        warn_unknown_request(m_idx, "permission request", id);
+        return;
+    }
+    const QWebEnginePermission permission = *waiting;
+    m_waiting_permissions.erase(waiting);
+    if (granted)
+        permission.grant();
+    else
+        permission.deny();
+}
+
+void WebView::answer_file_dialog_request(int id, const std::vector<std::string>& files)
+{
+    const auto waiting = m_waiting_file_dialogs.constFind(id);
+    if (waiting == m_waiting_file_dialogs.cend()) {
+        warn_unknown_request(m_idx, "file chooser", id);
+        return;
+    }
+    const WaitingFileDialog dialog = *waiting;
+    m_waiting_file_dialogs.erase(waiting);
+    answer_file_dialog(dialog.request, chosen_files(dialog.mode, files));
+}
+
+void WebView::answer_waiting_requests(const char* why)
+{
+    const qsizetype count = m_waiting_permissions.size() + m_waiting_file_dialogs.size();
+    if (count == 0)
+        return;
+    qWarning().noquote() << QStringLiteral("web view %1: %2 request(s) still waiting for the host's answer %3: "
+                                           "denied or cancelled")
+                                .arg(m_idx)
+                                .arg(count)
+                                .arg(QLatin1StringView(why));
+    // Taken first: answering may run the page's code, which may ask again.
+    const auto permissions = std::exchange(m_waiting_permissions, {});
+    const auto dialogs = std::exchange(m_waiting_file_dialogs, {});
+    for (const QWebEnginePermission& permission : permissions)
+        permission.deny();
+    for (const WaitingFileDialog& dialog : dialogs)
+        answer_file_dialog(dialog.request, {});
 }
 
 void WebView::offer_download(QQuickWebEngineDownloadRequest* download)

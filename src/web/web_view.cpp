@@ -43,6 +43,7 @@ WebView::WebView(QObject* parent) : View(parent), m_idx(s_next_idx++) {}
 
 WebView::~WebView()
 {
+    answer_waiting_requests("as the view goes");
     // Downloads still running have no one left to report to.
     for (const QPointer<QQuickWebEngineDownloadRequest>& download : std::as_const(m_downloads))
         if (download) {
@@ -142,6 +143,7 @@ void WebView::setup_data_binding(QObject* root)
 
 void WebView::pre_reset()
 {
+    answer_waiting_requests("as the view is reset");
     m_data_binding.detach();
     View::pre_reset();
 }
@@ -159,6 +161,10 @@ void WebView::onPageUrlChanged(const QString& url)
 void WebView::onLoadingChanged(int status, const QString& url, const QString& errorDomain,
                                const QString& errorString, int errorCode)
 {
+    // The page that asked is going away.
+    constexpr int kLoadStarted = 0;
+    if (status == kLoadStarted)
+        answer_waiting_requests("as the page loads another address");
     m_loading_changed(status, url.toStdString(), errorDomain.toStdString(), errorString.toStdString(),
                       errorCode);
 }

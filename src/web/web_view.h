@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -121,6 +122,8 @@ public:
     CallbackSlot<bool(std::string origin, std::string permission)> m_permission_requested;
     CallbackSlot<std::vector<std::string>(int mode, std::vector<std::string> accepted_types)>
         m_file_dialog_requested;
+    CallbackSlot<void(int id, std::string origin, std::string permission)> m_permission_requested_later;
+    CallbackSlot<void(int id, int mode, std::vector<std::string> accepted_types)> m_file_dialog_requested_later;
     CallbackSlot<std::string(std::string url, std::string suggested_name, std::string mime_type)>
         m_download_requested;
     CallbackSlot<void(std::string path, bool ok)> m_download_finished;
@@ -130,6 +133,13 @@ public:
     // Stable names of the web engine's permission types, as the host sees them; empty for a
     // type the library does not know.
     static QString permission_name(QWebEnginePermission::PermissionType type);
+
+    // Answers a request that waits for the host (see m_permission_requested_later); an unknown
+    // or already answered id is ignored with a warning.
+    void answer_permission_request(int id, bool granted);
+    void answer_file_dialog_request(int id, const std::vector<std::string>& files);
+    // Answers every waiting request with its safe default (denied, cancelled); `why` says when.
+    void answer_waiting_requests(const char* why);
 
     // Offers a download that this view's page started to the host (downloads.cpp routes them).
     void offer_download(QQuickWebEngineDownloadRequest* download);
@@ -150,10 +160,14 @@ public:
     // Whether the host takes over a new window request (destination: the request's
     // DestinationType); false tells the scene to open the address itself.
     Q_INVOKABLE bool new_window_requested(const QString& url, int destination);
-    // Answers a permission request at once: grants or denies it.
+    // Answers a permission request at once from the host's callback, or keeps it for the host's
+    // later answer when the host asked so (m_permission_requested_later).
     Q_INVOKABLE void onPermissionRequested(const QWebEnginePermission& permission);
     // The files the host chose for a file chooser (mode: the request's FileMode); empty cancels.
     Q_INVOKABLE QStringList file_dialog_requested(int mode, const QStringList& acceptedMimeTypes);
+    // Whether the host answers this file chooser later (`request`: the scene's FileDialogRequest,
+    // already accepted); the view then keeps it until the answer.
+    Q_INVOKABLE bool file_dialog_requested_later(QObject* request, int mode, const QStringList& acceptedMimeTypes);
 
 signals:
     void urlChanged(QString url);
@@ -174,6 +188,18 @@ private:
 
     // When the view last reloaded its page after its renderer ended.
     QElapsedTimer m_since_crash_reload;
+    // Requests waiting for the host's later answer, by id.
+    QHash<int, QWebEnginePermission> m_waiting_permissions;
+    struct WaitingFileDialog {
+        QPointer<QObject> request;  // the scene's FileDialogRequest, owned here
+        int mode = 0;
+    };
+    QHash<int, WaitingFileDialog> m_waiting_file_dialogs;
+    static int s_next_request_id;
+    // The host's chosen files as the page gets them: absolute paths only, and one for the modes
+    // that take one.
+    QStringList chosen_files(int mode, const std::vector<std::string>& chosen) const;
+
     // Downloads accepted for this view and not yet finished; cancelled with the view.
     QList<QPointer<QQuickWebEngineDownloadRequest>> m_downloads;
 

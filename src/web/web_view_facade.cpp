@@ -227,6 +227,27 @@ void SWebView::set_func_file_dialog_requested(
     carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_file_dialog_requested.set(func); });
 }
 
+void SWebView::set_func_permission_requested_later(std::function<void(int, std::string, std::string)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_permission_requested_later.set(func); });
+}
+
+void SWebView::answer_permission_request(int id, bool granted) const
+{
+    carry::posted(m_view, [id, granted](View* v) { web(v)->answer_permission_request(id, granted); });
+}
+
+void SWebView::set_func_file_dialog_requested_later(
+    std::function<void(int, int, std::vector<std::string>)> func) const
+{
+    carry::waited(m_view, [func = std::move(func)](View* v) { web(v)->m_file_dialog_requested_later.set(func); });
+}
+
+void SWebView::answer_file_dialog_request(int id, std::vector<std::string> files) const
+{
+    carry::posted(m_view, [id, files = std::move(files)](View* v) { web(v)->answer_file_dialog_request(id, files); });
+}
+
 void SWebView::set_func_download_requested(
     std::function<std::string(std::string, std::string, std::string)> func) const
 {

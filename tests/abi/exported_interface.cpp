@@ -143,6 +143,10 @@ public:
     void set_func_permission_requested(std::function<bool(std::string, std::string)>) const;
     void set_func_file_dialog_requested(
         std::function<std::vector<std::string>(int, std::vector<std::string>)>) const;
+    void set_func_permission_requested_later(std::function<void(int, std::string, std::string)>) const;
+    void answer_permission_request(int, bool) const;
+    void set_func_file_dialog_requested_later(std::function<void(int, int, std::vector<std::string>)>) const;
+    void answer_file_dialog_request(int, std::vector<std::string>) const;
     void set_func_download_requested(std::function<std::string(std::string, std::string, std::string)>) const;
     void set_func_download_finished(std::function<void(std::string, bool)>) const;
     bool webchannel_registerObject(const std::string& name, db::AbstractContextObjectStd* object);
@@ -462,6 +466,8 @@ int main(int argc, char**)
     WEB(set_func_render_process_terminated) WEB(set_func_new_window_requested)
     WEB(set_func_permission_requested) WEB(set_func_file_dialog_requested)
     WEB(set_func_download_requested) WEB(set_func_download_finished)
+    WEB(set_func_permission_requested_later) WEB(answer_permission_request)
+    WEB(set_func_file_dialog_requested_later) WEB(answer_file_dialog_request)
 #define WEB_SETTING(getter, setter) WEB(getter) WEB(setter)
     WEB_SETTING(get_accelerated2d_canvas_enabled, set_accelerated2d_canvas_enabled)
     WEB_SETTING(get_allow_geolocation_on_insecure_origins, set_allow_geolocation_on_insecure_origins)

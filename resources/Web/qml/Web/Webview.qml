@@ -18,8 +18,9 @@
 // address of the page it shows, also when the page moved without being asked to by the host.
 // The page's other requests go to ctx as well: the end of its renderer process
 // (ctx.onRenderProcessTerminated), new windows (ctx.new_window_requested), permissions
-// (ctx.onPermissionRequested) and file choosers (ctx.file_dialog_requested), each answered before
-// the handler returns. Downloads reach the view through the shared profile.
+// (ctx.onPermissionRequested) and file choosers (ctx.file_dialog_requested_later, then
+// ctx.file_dialog_requested); the view answers permissions and choosers at once or keeps them
+// for the host's later answer. Downloads reach the view through the shared profile.
 import QtQuick
 import QtWebChannel
 import QtWebEngine
@@ -199,10 +200,12 @@ Item {
 
         onPermissionRequested: permission => ctx.onPermissionRequested(permission)
 
-        // Answered at once: the files the host chose, or a cancel. The engine's own dialog never
-        // opens.
+        // Answered later by the host when it asks so, otherwise at once: the files the host
+        // chose, or a cancel. The engine's own dialog never opens.
         onFileDialogRequested: request => {
             request.accepted = true
+            if (ctx.file_dialog_requested_later(request, request.mode, request.acceptedMimeTypes))
+                return
             const files = ctx.file_dialog_requested(request.mode, request.acceptedMimeTypes)
             if (files.length > 0)
                 request.dialogAccept(files)
