@@ -11,7 +11,7 @@ extends "res://demo.gd"
 ##
 ##   godot --path <demo project> res://bench/frame_rate.tscn -- --view=<view> [--seconds=N]
 
-const PAGE_SIZE := Vector2(1920, 1080)
+const BENCH_PAGE_SIZE := Vector2(1920, 1080)
 const QML_SIZE := Vector2(1280, 720)
 const SMALL_SIZE := Vector2(640, 360)
 const SCREEN_AT := Vector3(-1.0, 1.75, -2.98)
@@ -31,9 +31,9 @@ func _ready() -> void:
 		"godot":
 			_add_godot_texture()
 		"page", "page_waited":
-			views.append(_add_view(_web_view("animated.html"), PAGE_SIZE, mode == "page", SCREEN_AT, PAGE_SCREEN_SIZE))
+			views.append(_add_view(_web_view("animated.html"), BENCH_PAGE_SIZE, mode == "page", SCREEN_AT, PAGE_SCREEN_SIZE))
 		"still":
-			views.append(_add_view(_web_view("still.html"), PAGE_SIZE, true, SCREEN_AT, PAGE_SCREEN_SIZE))
+			views.append(_add_view(_web_view("still.html"), BENCH_PAGE_SIZE, true, SCREEN_AT, PAGE_SCREEN_SIZE))
 		"qml", "qml_waited":
 			views.append(_add_view(_qml_view("DebugVideo"), QML_SIZE, mode == "qml", SCREEN_AT, PAGE_SCREEN_SIZE))
 		"many":
@@ -95,10 +95,10 @@ func _add_view(view: Control, size: Vector2, ahead: bool, at: Vector3, screen_si
 ## changes every pixel every frame.
 func _add_godot_texture() -> void:
 	var viewport := SubViewport.new()
-	viewport.size = Vector2i(PAGE_SIZE)
+	viewport.size = Vector2i(BENCH_PAGE_SIZE)
 	viewport.render_target_update_mode = SubViewport.UPDATE_ALWAYS
 	var rect := ColorRect.new()
-	rect.size = PAGE_SIZE
+	rect.size = BENCH_PAGE_SIZE
 	var material := ShaderMaterial.new()
 	material.shader = Shader.new()
 	material.shader.code = "shader_type canvas_item;\nvoid fragment() {\n" + \
