@@ -211,8 +211,8 @@ void ViewControl::wanted_size(unsigned& width, unsigned& height) const
 {
     float x = 0, y = 0;
     self().call("get_size").to_vector2(x, y);
-    width = static_cast<unsigned>(std::max(256L, std::lround(x)));
-    height = static_cast<unsigned>(std::max(256L, std::lround(y)));
+    width = static_cast<unsigned>(std::max(256L, std::lround(x * m_screen_scale)));
+    height = static_cast<unsigned>(std::max(256L, std::lround(y * m_screen_scale)));
 }
 
 void ViewControl::process()
@@ -222,6 +222,21 @@ void ViewControl::process()
     if (!m_state)
         return;
 
+    if (follows_screen_scale()) {
+        // The larger of the two axes' scales, from 1 to 4 (a texture larger than the control's
+        // share of the screen would only cost).
+        // The control's transform in its viewport's canvas, then the viewport's stretch (the
+        // window's content scale) into the window.
+        float cx = 1, cy = 1, wx = 1, wy = 1;
+        self().call("get_global_transform_with_canvas").call("get_scale").to_vector2(cx, cy);
+        self().call("get_viewport").call("get_final_transform").call("get_scale").to_vector2(wx, wy);
+        const double sx = std::abs(cx * wx), sy = std::abs(cy * wy);
+        const double scale = std::clamp(std::max(sx, sy), 1.0, 4.0);
+        if (std::abs(scale - m_screen_scale) > 0.01) {
+            m_screen_scale = scale;
+            screen_scale_changed(scale);
+        }
+    }
     unsigned width = 0, height = 0;
     wanted_size(width, height);
     if (m_load_requested) {

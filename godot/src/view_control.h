@@ -56,6 +56,13 @@ protected:
     virtual std::function<bool(sorvane::SView&)> loader() const = 0;
     // An event of the view, on the main thread.
     virtual void handle_event(const Event& event);
+    // Whether the texture follows the control's scale on the screen (the window's content scale
+    // and stretch): then the view renders at the size the control covers on the screen, sharp,
+    // and is told the scale through screen_scale_changed() to lay its content out as at scale 1.
+    // Views that cannot keep their layout at another scale (QML scenes) keep their control's size.
+    virtual bool follows_screen_scale() const { return false; }
+    virtual void screen_scale_changed(double /*scale*/) {}
+    double screen_scale() const { return m_screen_scale; }
 
     // The view's facade while the node is in the tree, else null. Main thread.
     sorvane::SView* facade() const;
@@ -74,7 +81,8 @@ private:
     void process();
     void draw();
     void queue_load(unsigned width, unsigned height);
-    // The view's size in pixels for the control's size (the library takes at least 256 each way).
+    // The view's size in pixels for the control's size, times the screen scale where the view
+    // follows it (the library takes at least 256 each way).
     void wanted_size(unsigned& width, unsigned& height) const;
     bool to_view_pixels(const Variant& event, unsigned& x, unsigned& y) const;
     bool uv_to_view_pixels(float u, float v, unsigned& x, unsigned& y) const;
@@ -85,6 +93,7 @@ private:
     std::shared_ptr<State> m_state;
     std::shared_ptr<EventQueue> m_events;
     int m_refresh_rate = 60;
+    double m_screen_scale = 1.0;
     bool m_render_ahead = true;
     bool m_load_requested = false;
     bool m_texture_ready = false;

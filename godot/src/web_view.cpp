@@ -137,13 +137,27 @@ std::int64_t WebView::run_javascript(const std::string& script)
     return id;
 }
 
+namespace {
+
+// The library takes whole multiples of 25 % from 25 % to 500 %.
+int zoom_percent(double factor)
+{
+    return static_cast<int>(std::clamp(std::lround(factor * 4) * 25, 25L, 500L));
+}
+
+}  // namespace
+
 void WebView::set_zoom_factor(double factor)
 {
-    // The library takes whole multiples of 25 % from 25 % to 500 %.
-    const long percent = std::clamp(std::lround(factor * 4) * 25, 25L, 500L);
-    m_zoom_factor = percent / 100.0;
+    m_zoom_factor = zoom_percent(factor) / 100.0;
     if (sorvane::SWebView* view = web())
-        view->set_zoom_factor(static_cast<int>(percent));
+        view->set_zoom_factor(zoom_percent(m_zoom_factor * screen_scale()));
+}
+
+void WebView::screen_scale_changed(double scale)
+{
+    if (sorvane::SWebView* view = web())
+        view->set_zoom_factor(zoom_percent(m_zoom_factor * scale));
 }
 
 void WebView::set_background_color(const std::string& color)
@@ -317,7 +331,7 @@ void WebView::configure(sorvane::SView& facade)
     const std::shared_ptr<EventQueue> queue = events();
     const std::shared_ptr<PageAnswers> answers = m_answers;
     view.set_url(m_url);
-    view.set_zoom_factor(static_cast<int>(std::lround(m_zoom_factor * 100)));
+    view.set_zoom_factor(zoom_percent(m_zoom_factor * screen_scale()));
     if (m_background_color != "transparent")
         view.set_background_color(m_background_color);
     if (!m_user_agent.empty())

@@ -67,6 +67,10 @@ protected:
     void configure(sorvane::SView& facade) override;
     std::function<bool(sorvane::SView&)> loader() const override;
     void handle_event(const Event& event) override;
+    // A page follows the window's content scale: rendered at the scaled size with the page's zoom
+    // times the scale, its layout (CSS pixels) stays as at scale 1 and its text stays sharp.
+    bool follows_screen_scale() const override { return true; }
+    void screen_scale_changed(double scale) override;
 
 private:
     sorvane::SWebView* web() const;
