@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "resource_files.h"
 #include "variant.h"
 
 namespace sorvane_godot {
@@ -12,14 +13,6 @@ namespace sorvane_godot {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A static method of an engine class (FileAccess, DirAccess).
-Variant call_static(const char* class_name, const char* method, const std::vector<Variant>& args)
-{
-    std::vector<Variant> all = {Variant(class_name), Variant(method)};
-    all.insert(all.end(), args.begin(), args.end());
-    return singleton("ClassDB").call("class_call_static", all);
-}
 
 std::vector<std::string> strings_of(const Variant& packed)
 {
@@ -37,15 +30,13 @@ bool copy_folder(const std::string& res_folder, const fs::path& folder, std::str
     std::error_code code;
     fs::create_directories(folder, code);
     for (const std::string& name : strings_of(call_static("DirAccess", "get_files_at", {Variant(res_folder)}))) {
-        const std::string source = res_folder + name;
-        const Variant bytes = call_static("FileAccess", "get_file_as_bytes", {Variant(source)});
-        const std::string hex = bytes.call("hex_encode").to_string();
-        auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-        std::string data(hex.size() / 2, '\0');
-        for (std::size_t i = 0; i < data.size(); ++i)
-            data[i] = static_cast<char>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
+        std::vector<unsigned char> data;
+        if (!read_project_file(res_folder + name, data)) {
+            error = "cannot read " + res_folder + name;
+            return false;
+        }
         std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
         if (!out) {
             error = "cannot write " + (folder / name).string();
             return false;

@@ -9,23 +9,12 @@
 
 namespace sorvane_godot {
 
-namespace {
-
-// Calls a static method of an engine class (FileAccess has no instance to call on).
-Variant call_static(const char* class_name, const char* method, const std::string& argument)
-{
-    return singleton("ClassDB").call("class_call_static",
-                                     {Variant::from_string_name(class_name), Variant::from_string_name(method), Variant(argument)});
-}
-
-// The bytes of a project file; false when there is no such file. Runs on the library's thread:
-// Godot's file access may be used from any thread, and nothing here waits for Godot's threads.
 bool read_project_file(const std::string& path, std::vector<unsigned char>& out)
 {
     out.clear();
-    if (!call_static("FileAccess", "file_exists", path).to_bool())
+    if (!call_static("FileAccess", "file_exists", {Variant(path)}).to_bool())
         return false;
-    const Variant bytes = call_static("FileAccess", "get_file_as_bytes", path);
+    const Variant bytes = call_static("FileAccess", "get_file_as_bytes", {Variant(path)});
     if (bytes.type() != GDEXTENSION_VARIANT_TYPE_PACKED_BYTE_ARRAY)
         return false;
     const std::int64_t size = bytes.call("size").to_int();
@@ -38,8 +27,6 @@ bool read_project_file(const std::string& path, std::vector<unsigned char>& out)
     gd.variant_get_ptr_destructor(GDEXTENSION_VARIANT_TYPE_PACKED_BYTE_ARRAY)(array);
     return true;
 }
-
-}  // namespace
 
 std::string project_path_for(const std::string& page_path)
 {

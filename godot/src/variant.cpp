@@ -331,4 +331,11 @@ void print_warning(const std::string& message)
     gd.print_warning_with_message("webview extension", message.c_str(), "", "", 0, false);
 }
 
+Variant call_static(const char* class_name, const char* method, const std::vector<Variant>& args)
+{
+    std::vector<Variant> all = {Variant::from_string_name(class_name), Variant::from_string_name(method)};
+    all.insert(all.end(), args.begin(), args.end());
+    return singleton("ClassDB").call("class_call_static", all);
+}
+
 }  // namespace sorvane_godot

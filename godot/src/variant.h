@@ -93,6 +93,8 @@ Variant singleton(const char* name);
 // A new object of an engine class, notified of its initialisation, held by the returned Variant
 // (which keeps a reference-counted object alive).
 Variant construct(const char* class_name);
+// A static method of an engine class (FileAccess, DirAccess: classes with no instance to call on).
+Variant call_static(const char* class_name, const char* method, const std::vector<Variant>& args);
 
 // Messages on the engine's output, in the editor's log too.
 void print_error(const std::string& message);
