@@ -54,12 +54,21 @@ export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/logs"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-# X display: Xvfb picks a free number and writes it to the descriptor given.
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "run_scenes.sh: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n1 "$tmp/display")
+# X display: Xvfb picks a free number and writes it to the descriptor given. Each test gets a
+# server of its own (start_xvfb), so that no state of the X server one test leaves behind (its
+# focus, its input method) reaches the next.
+start_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    fi
+    : >"$tmp/display"
+    Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+    [ -s "$tmp/display" ] || { echo "run_scenes.sh: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
+    export DISPLAY=:$(head -n1 "$tmp/display")
+}
+start_xvfb
 
 # The test pages, on a port the system picks.
 python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$here/pages" >"$tmp/server.log" 2>&1 &
@@ -108,6 +117,11 @@ run_test() {
     read -r -a extra <<<"$(sed -n 's/^## godot-arguments:[[:space:]]*//p' "$project/tests/$name.gd" 2>/dev/null | head -n1)"
     own_known=$(sed -n 's/^## known-messages:[[:space:]]*//p' "$project/tests/$name.gd" 2>/dev/null | head -n1)
     known_here=$known_messages${own_known:+|$own_known}
+    # Each run starts from a home of its own: nothing a test leaves in the web engine's profile
+    # (cookies, storage, the zoom it remembers per site) or in Godot's user data reaches another.
+    HOME=$tmp/home-$name-$RANDOM
+    mkdir -p "$HOME"
+    start_xvfb
     start=$SECONDS
     timeout -k 10 "$limit" "${godot[@]}" --gpu-validation "${extra[@]}" -- "--test=res://tests/$name.gd" "--server=$server" >"$log" 2>&1
     status=$?
