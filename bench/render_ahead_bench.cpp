@@ -25,19 +25,6 @@ namespace {
 constexpr unsigned kWidth = 1920;
 constexpr unsigned kHeight = 1080;
 
-const std::string kPage = R"(<!DOCTYPE html><html><head><style>
-html, body { margin: 0; width: 100%; height: 100%; overflow: hidden; background: #202830; }
-#box { position: absolute; top: 400px; left: 0; width: 240px; height: 240px; background: #f3722c;
-       animation: slide 2s linear infinite alternate; }
-@keyframes slide { from { transform: translateX(0); } to { transform: translateX(1680px); } }
-#count { position: absolute; top: 40px; left: 40px; color: white; font: 64px monospace; }
-</style></head><body><div id="box"></div><div id="count">0</div><script>
-var rafCount = 0;
-function tick() { rafCount++; document.getElementById("count").textContent = rafCount; requestAnimationFrame(tick); }
-requestAnimationFrame(tick);
-console.log("ready: ");
-</script></body></html>)";
-
 struct Spread {
     double low, mid, high;
 };
@@ -170,7 +157,7 @@ int main(int argc, char** argv)
         std::printf("device: %s\n", host->device_name().c_str());
 
         Site site;
-        site.put("/anim.html", kPage);
+        site.put("/anim.html", kAnimatedPage);
         site.install();
         SWebView waited_page, ahead_page;
         for (SWebView* view : {&waited_page, &ahead_page}) {

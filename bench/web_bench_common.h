@@ -44,6 +44,25 @@ inline double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// The animated page of the benchmarks: a box sliding across 1920 pixels and a counter changed at
+// every animation frame; it logs "ready: " once it runs.
+inline const std::string kAnimatedPage = R"(<!DOCTYPE html><html><head><style>
+html, body { margin: 0; width: 100%; height: 100%; overflow: hidden; background: #202830; }
+#box { position: absolute; top: 400px; left: 0; width: 240px; height: 240px; background: #f3722c;
+       animation: slide 2s linear infinite alternate; }
+@keyframes slide { from { transform: translateX(0); } to { transform: translateX(1680px); } }
+#count { position: absolute; top: 40px; left: 40px; color: white; font: 64px monospace; }
+</style></head><body><div id="box"></div><div id="count">0</div><script>
+var rafCount = 0;
+function tick() {
+  rafCount++;
+  document.getElementById("count").textContent = rafCount;
+  requestAnimationFrame(tick);
+}
+requestAnimationFrame(tick);
+console.log("ready: ");
+</script></body></html>)";
+
 // Creates the stand-in host and starts the library on it. `gpu_disabled` is opts::GPU_DISABLED.
 inline std::unique_ptr<standin::VulkanHost> start_library(bool gpu_disabled)
 {
