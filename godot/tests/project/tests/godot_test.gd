@@ -31,6 +31,28 @@ func check(condition: bool, what: String) -> bool:
 	return condition
 
 
+## The smoke scene's views, not yet in the tree, each 320x240 in a quarter of the window: the
+## Debug module's mouse scene (top left), the colour page (top right) and the looping clip
+## (bottom left). Returns {qml, web, video}.
+func smoke_views() -> Dictionary:
+	var qml := ClassDB.instantiate("QmlView") as Control
+	qml.module = "Debug"
+	qml.scene = "DebugMouse"
+	qml.size = Vector2(320, 240)
+	var web := ClassDB.instantiate("WebView") as Control
+	web.url = arguments.get("server", "") + "/colour.html"
+	web.position = Vector2(320, 0)
+	web.size = Vector2(320, 240)
+	var video := ClassDB.instantiate("VideoPlayer") as Control
+	video.source = "res://media/clip.mp4"
+	video.muted = true
+	video.loops = -1
+	video.fill_mode = video.FILL_STRETCH
+	video.position = Vector2(0, 240)
+	video.size = Vector2(320, 240)
+	return {"qml": qml, "web": web, "video": video}
+
+
 ## Waits for a signal; its arguments, or null after the time limit.
 func wait_signal(sig: Signal, seconds := 30.0) -> Variant:
 	var state := {"fired": false, "args": []}

@@ -24,21 +24,10 @@ func run() -> void:
 	await wait_frames(3)
 	check(render_thread[0] != 0 and render_thread[0] != OS.get_main_thread_id(),
 		"Godot renders on a thread of its own (render thread %d, main %d)" % [render_thread[0], OS.get_main_thread_id()])
-	var qml := ClassDB.instantiate("QmlView") as Control
-	qml.module = "Debug"
-	qml.scene = "DebugMouse"
-	qml.size = Vector2(320, 240)
-	var web := ClassDB.instantiate("WebView") as Control
-	web.url = arguments.get("server", "") + "/colour.html"
-	web.position = Vector2(320, 0)
-	web.size = Vector2(320, 240)
-	var video := ClassDB.instantiate("VideoPlayer") as Control
-	video.source = "res://media/clip.mp4"
-	video.muted = true
-	video.loops = -1
-	video.fill_mode = video.FILL_STRETCH
-	video.position = Vector2(0, 240)
-	video.size = Vector2(320, 240)
+	var views := smoke_views()
+	var qml: Control = views.qml
+	var web: Control = views.web
+	var video: Control = views.video
 	var camera := ClassDB.instantiate("CameraView") as Control
 	camera.position = Vector2(320, 240)
 	camera.size = Vector2(320, 240)

@@ -25,21 +25,10 @@ var _made_lock := Mutex.new()
 
 
 func run() -> void:
-	var qml := ClassDB.instantiate("QmlView") as Control
-	qml.module = "Debug"
-	qml.scene = "DebugMouse"
-	qml.size = Vector2(320, 240)
-	var web := ClassDB.instantiate("WebView") as Control
-	web.url = arguments.get("server", "") + "/colour.html"
-	web.position = Vector2(320, 0)
-	web.size = Vector2(320, 240)
-	var video := ClassDB.instantiate("VideoPlayer") as Control
-	video.source = "res://media/clip.mp4"
-	video.muted = true
-	video.loops = -1
-	video.fill_mode = video.FILL_STRETCH
-	video.position = Vector2(0, 240)
-	video.size = Vector2(320, 240)
+	var views := smoke_views()
+	var qml: Control = views.qml
+	var web: Control = views.web
+	var video: Control = views.video
 	var page_loaded := record_signal(web.load_finished)
 	for view in [qml, web, video]:
 		add_child(view)
