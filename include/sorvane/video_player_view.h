@@ -88,6 +88,24 @@ public:
     // The media's metadata ("Title", "Duration", ...), in key order.
     TextMap get_metadata() const;
 
+    // --- Audio to the host ---------------------------------------------------------------------
+    // Whether the decoded audio goes to the host's callback (set_func_audio_received) instead of
+    // the system's audio output (default false: the view plays it itself). While it goes to the
+    // host the view plays none of it. Volume and mute still apply: the callback receives the
+    // samples scaled by the volume, and silence while muted.
+    void set_audio_to_host(bool to_host) const;
+    bool get_audio_to_host() const;
+    // The sample rate and channel count the host wants; 0 keeps the media's own. Applies from
+    // the next change of the source or of set_audio_to_host.
+    void set_audio_to_host_format(int sample_rate, int channels) const;
+    // Stored at once on the calling thread, replacing the previous one; an empty function clears
+    // it. Called on the Qt thread for each decoded buffer while the audio goes to the host:
+    // `frames` frames of `channels` interleaved 32-bit float samples (-1.0 to 1.0) at
+    // `sample_rate`, valid only during the call. The host must only copy them (into a buffer of
+    // its own) and return: it must not wait for its own threads or call a waiting operation.
+    void set_func_audio_received(
+        std::function<void(const float* samples, int frames, int channels, int sample_rate)> func) const;
+
     // --- Callbacks ------------------------------------------------------------------------------
     // Stored at once on the calling thread, replacing the previous one; an empty function clears
     // it. Each runs on the Qt thread when its player event occurs: use only posted operations

@@ -3,6 +3,8 @@ target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fill_mode.h
   ${CMAKE_CURRENT_LIST_DIR}/media_maps.h
   ${CMAKE_CURRENT_LIST_DIR}/media_maps.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/audio_samples.h
+  ${CMAKE_CURRENT_LIST_DIR}/audio_samples.cpp
   ${CMAKE_CURRENT_LIST_DIR}/video_view.h
   ${CMAKE_CURRENT_LIST_DIR}/video_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/video_player_facade.cpp

@@ -126,6 +126,29 @@ int SVideoPlayerView::get_loops() const
     return carry::waited(m_view, [](View* v) { return player(v)->loops(); });
 }
 
+// --- Audio to the host ---------------------------------------------------------------------------
+
+void SVideoPlayerView::set_audio_to_host(bool to_host) const
+{
+    carry::blocking(m_view, [to_host](View* v) { video(v)->set_audio_to_host(to_host); });
+}
+
+bool SVideoPlayerView::get_audio_to_host() const
+{
+    return carry::waited(m_view, [](View* v) { return video(v)->audio_to_host(); });
+}
+
+void SVideoPlayerView::set_audio_to_host_format(int sample_rate, int channels) const
+{
+    carry::blocking(m_view, [sample_rate, channels](View* v) { video(v)->set_audio_to_host_format(sample_rate, channels); });
+}
+
+void SVideoPlayerView::set_func_audio_received(
+    std::function<void(const float* samples, int frames, int channels, int sample_rate)> func) const
+{
+    store_callback(m_view, &VideoView::m_on_audio_received, std::move(func));
+}
+
 // --- Presentation --------------------------------------------------------------------------------
 
 void SVideoPlayerView::set_fill_mode(unsigned int fill_mode) const

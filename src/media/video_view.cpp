@@ -1,8 +1,12 @@
 #include "media/video_view.h"
 
+#include "media/audio_samples.h"
 #include "media/fill_mode.h"
 #include "media/media_maps.h"
 
+#include <QAudioBuffer>
+#include <QAudioBufferOutput>
+#include <QAudioFormat>
 #include <QAudioOutput>
 #include <QFileInfo>
 #include <QQmlContext>
@@ -69,6 +73,7 @@ VideoView::~VideoView()
     reset();
     delete m_player;
     delete m_audio_output;
+    delete m_buffer_output;
 }
 
 void VideoView::prepare_context(QQmlContext* context)
@@ -114,6 +119,57 @@ void VideoView::set_controls_auto_hide(bool auto_hide)
 {
     m_controls_auto_hide = auto_hide;
     emit controls_auto_hideChanged();
+}
+
+// --- Audio to the host -----------------------------------------------------------------------
+
+void VideoView::set_audio_to_host(bool to_host)
+{
+    m_audio_to_host = to_host;
+    route_audio();
+}
+
+void VideoView::set_audio_to_host_format(int sample_rate, int channels)
+{
+    m_host_sample_rate = sample_rate;
+    m_host_channels = channels;
+    if (m_audio_to_host)
+        route_audio();
+}
+
+// The player plays to its audio output or hands its buffers to a new buffer output, never both;
+// the audio output stays the view's own, so volume and mute keep their values either way.
+void VideoView::route_audio()
+{
+    QAudioBufferOutput* old_output = m_buffer_output;
+    m_buffer_output = nullptr;
+    if (m_audio_to_host) {
+        QAudioFormat format;
+        if (m_host_sample_rate > 0 && m_host_channels > 0) {
+            format.setSampleRate(m_host_sample_rate);
+            format.setChannelCount(m_host_channels);
+            format.setSampleFormat(QAudioFormat::Float);
+        }
+        m_buffer_output = format.isValid() ? new QAudioBufferOutput(format, this) : new QAudioBufferOutput(this);
+        connect(m_buffer_output, &QAudioBufferOutput::audioBufferReceived, this, &VideoView::deliver_audio);
+        m_player->setAudioBufferOutput(m_buffer_output);
+        m_player->setAudioOutput(nullptr);
+    } else {
+        m_player->setAudioBufferOutput(nullptr);
+        m_player->setAudioOutput(m_audio_output);
+    }
+    delete old_output;
+}
+
+void VideoView::deliver_audio(const QAudioBuffer& buffer)
+{
+    if (!m_audio_to_host || !m_on_audio_received.is_set())
+        return;
+    const float gain = m_audio_output->isMuted() ? 0.0f : m_audio_output->volume();
+    if (!media::float_samples(buffer, gain, m_host_samples) || buffer.frameCount() <= 0)
+        return;
+    m_on_audio_received(m_host_samples.data(), static_cast<int>(buffer.frameCount()),
+                        buffer.format().channelCount(), buffer.format().sampleRate());
 }
 
 // --- Reactions to the player -------------------------------------------------------------------

@@ -7,10 +7,13 @@
 #include <QVideoSink>
 
 #include <string>
+#include <vector>
 
 #include "quick/quick_view.h"
 #include "runtime/callback_slot.h"
 
+class QAudioBuffer;
+class QAudioBufferOutput;
 class QTimer;
 
 namespace sorvane {
@@ -62,6 +65,16 @@ public:
     void set_controls_auto_hide(bool auto_hide);
     bool controls_auto_hide() const { return m_controls_auto_hide; }
 
+    // Where the decoded audio goes: the system's output (the default) or the host's callback
+    // m_on_audio_received, never both. The format applies when the buffer output is made anew
+    // (at a change of the choice or of the source).
+    void set_audio_to_host(bool to_host);
+    bool audio_to_host() const { return m_audio_to_host; }
+    void set_audio_to_host_format(int sample_rate, int channels);
+    // A decoded buffer as interleaved floats, scaled by the volume (silence while muted), handed
+    // to the host's callback.
+    void deliver_audio(const QAudioBuffer& buffer);
+
     // One step of the position timer with the player at `position_ms`: updates the position
     // properties and their texts when the whole second has changed.
     void update_position(qint64 position_ms);
@@ -92,6 +105,7 @@ public:
     CallbackSlot<void()> m_on_video_output_changed;
     CallbackSlot<void(bool)> m_on_muted_changed;
     CallbackSlot<void(float)> m_on_volume_changed;
+    CallbackSlot<void(const float*, int, int, int)> m_on_audio_received;
 
     // For the scene.
     Q_INVOKABLE void play() const;
@@ -155,9 +169,15 @@ private:
     void update_timer_and_counts(QMediaPlayer::PlaybackState state);
     void recount_tracks();
     void detach_player();
+    void route_audio();
 
     QMediaPlayer* m_player = nullptr;
     QAudioOutput* m_audio_output = nullptr;
+    QAudioBufferOutput* m_buffer_output = nullptr;
+    bool m_audio_to_host = false;
+    int m_host_sample_rate = 0;
+    int m_host_channels = 0;
+    std::vector<float> m_host_samples;
     QString m_path_or_url_humanized;
     QString m_path_or_url;
     QTimer* m_position_timer = nullptr;

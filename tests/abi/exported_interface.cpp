@@ -261,6 +261,10 @@ public:
     void set_func_on_video_output_changed(std::function<void()>) const;
     void set_func_on_muted_changed(std::function<void(bool)>) const;
     void set_func_on_volume_changed(std::function<void(float)>) const;
+    void set_audio_to_host(bool) const;
+    bool get_audio_to_host() const;
+    void set_audio_to_host_format(int, int) const;
+    void set_func_audio_received(std::function<void(const float*, int, int, int)>) const;
 };
 
 class SCameraView : public SQuickView {
@@ -524,6 +528,8 @@ int main(int argc, char**)
     VIDEO(set_func_on_playing_changed) VIDEO(set_func_on_position_changed) VIDEO(set_func_on_seekable_changed)
     VIDEO(set_func_on_source_changed) VIDEO(set_func_on_tracks_changed) VIDEO(set_func_on_video_output_changed)
     VIDEO(set_func_on_muted_changed) VIDEO(set_func_on_volume_changed)
+    VIDEO(set_audio_to_host) VIDEO(get_audio_to_host) VIDEO(set_audio_to_host_format)
+    VIDEO(set_func_audio_received)
 
 #define CAMERA(name) KEEP(SCameraView, name)
     CAMERA(set_camera_hint) CAMERA(start) CAMERA(stop) CAMERA(set_active) CAMERA(set_auto_play)
