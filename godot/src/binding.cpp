@@ -56,6 +56,8 @@ bool accepts(GDExtensionVariantType declared, GDExtensionVariantType given)
         return true;
     if (declared == GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY && given == GDEXTENSION_VARIANT_TYPE_ARRAY)
         return true;
+    if (declared == GDEXTENSION_VARIANT_TYPE_NODE_PATH && given == GDEXTENSION_VARIANT_TYPE_STRING)
+        return true;
     return false;
 }
 
@@ -69,6 +71,7 @@ Variant converted(GDExtensionVariantType declared, const Variant& value)
     case GDEXTENSION_VARIANT_TYPE_INT: return Variant(static_cast<std::int64_t>(value.to_float()));
     case GDEXTENSION_VARIANT_TYPE_STRING: return Variant(value.to_string());
     case GDEXTENSION_VARIANT_TYPE_PACKED_STRING_ARRAY: return Variant(value.to_strings());
+    case GDEXTENSION_VARIANT_TYPE_NODE_PATH: return Variant::new_node_path(value.to_string());
     default: return value;
     }
 }

@@ -22,6 +22,7 @@
     X(variant_get_type, GDExtensionInterfaceVariantGetType)                                     \
     X(variant_stringify, GDExtensionInterfaceVariantStringify)                                  \
     X(packed_byte_array_operator_index_const, GDExtensionInterfacePackedByteArrayOperatorIndexConst) \
+    X(packed_vector2_array_operator_index, GDExtensionInterfacePackedVector2ArrayOperatorIndex) \
     X(string_new_with_utf8_chars_and_len, GDExtensionInterfaceStringNewWithUtf8CharsAndLen)     \
     X(string_to_utf8_chars, GDExtensionInterfaceStringToUtf8Chars)                              \
     X(string_name_new_with_utf8_chars, GDExtensionInterfaceStringNameNewWithUtf8Chars)          \

@@ -173,6 +173,35 @@ Variant Variant::new_array()
     return constructed(GDEXTENSION_VARIANT_TYPE_ARRAY);
 }
 
+Variant Variant::new_node_path(const std::string& text)
+{
+    Variant out;
+    gd.variant_destroy(out.ptr());
+    const Variant argument(text);
+    GDExtensionConstVariantPtr arguments[] = {argument.ptr()};
+    GDExtensionCallError error{};
+    gd.variant_construct(GDEXTENSION_VARIANT_TYPE_NODE_PATH, out.ptr(), arguments, 1, &error);
+    return out;
+}
+
+Variant Variant::packed_vector2_array(const float* xy, std::size_t count)
+{
+    constexpr auto kType = GDEXTENSION_VARIANT_TYPE_PACKED_VECTOR2_ARRAY;
+    Variant array = constructed(kType);
+    array.call("resize", {Variant(static_cast<std::int64_t>(count))});
+    if (count == 0)
+        return array;
+    // The array's own storage, written in one copy (Godot's Vector2 is two floats).
+    alignas(8) std::uint8_t native[32] = {};
+    array.to_type(kType, native);
+    array = Variant();  // the native copy holds the only reference: writing does not copy it
+    auto* data = static_cast<float*>(gd.packed_vector2_array_operator_index(native, 0));
+    std::memcpy(data, xy, count * 2 * sizeof(float));
+    Variant out = from_type(kType, native);
+    destroy_value(kType, native);
+    return out;
+}
+
 Variant Variant::from_vector2(float x, float y)
 {
     float v[2] = {x, y};

@@ -3,6 +3,7 @@
 // by name through Variant::call (the engine looks the method up), so no method hashes are needed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ public:
     static Variant from_color(float r, float g, float b, float a);
     // An empty Dictionary or Array, filled with call("set", {key, value}) or call("push_back", {value}).
     static Variant new_dictionary();
+    // A NodePath from its text.
+    static Variant new_node_path(const std::string& text);
+    // A PackedVector2Array of `count` vectors from `xy` (x, y, x, y, ...).
+    static Variant packed_vector2_array(const float* xy, std::size_t count);
     static Variant new_array();
     // Takes over an initialised engine Variant (for example one the engine handed back).
     static Variant from_copy(GDExtensionConstVariantPtr source);

@@ -114,6 +114,41 @@ void VideoPlayer::set_muted(bool muted)
         view->set_muted(muted);
 }
 
+bool VideoPlayer::plays_through_engine() const
+{
+    return !m_audio_player.call("is_empty").to_bool();
+}
+
+void VideoPlayer::set_audio_player(const Variant& path)
+{
+    m_audio_player = path;
+    if (auto* view = player())
+        route_audio(*view);
+}
+
+// Godot's mix rate in stereo, so the generator takes the frames as they come.
+void VideoPlayer::route_audio(sorvane::SVideoPlayerView& view)
+{
+    if (plays_through_engine()) {
+        view.set_audio_to_host_format(AudioRelay::mix_rate(), 2);
+        view.set_audio_to_host(true);
+    } else {
+        view.set_audio_to_host(false);
+        m_audio_relay.detach();
+    }
+}
+
+void VideoPlayer::notification(int what)
+{
+    ViewControl::notification(what);
+    constexpr int kNotificationExitTree = 11;
+    constexpr int kNotificationInternalProcess = 25;
+    if (what == kNotificationExitTree)
+        m_audio_relay.detach();
+    if (what == kNotificationInternalProcess && is_running() && plays_through_engine())
+        m_audio_relay.feed(self().call("get_node_or_null", {m_audio_player}), m_audio_player.to_string());
+}
+
 void VideoPlayer::set_loops(std::int64_t loops)
 {
     m_loops = loops < 0 ? -1 : std::max<std::int64_t>(loops, 1);
@@ -212,7 +247,9 @@ void VideoPlayer::configure(sorvane::SView& facade)
     view.set_func_javascript_console_log([queue](int level, std::string message, int line, std::string source) {
         queue->push({"console_message", {std::int64_t{level}, std::move(message), std::int64_t{line}, std::move(source)}});
     });
+    view.set_func_audio_received(m_audio_relay.receiver());
     // The settings after the callbacks: setting the source can report an error at once.
+    route_audio(view);
     view.set_auto_play(m_autoplay);
     view.set_volume(static_cast<float>(m_volume));
     view.set_muted(m_muted);
@@ -247,6 +284,7 @@ const ClassTable& VideoPlayer::table()
         constexpr auto BOOL = GDEXTENSION_VARIANT_TYPE_BOOL;
         constexpr auto INT = GDEXTENSION_VARIANT_TYPE_INT;
         constexpr auto FLOAT = GDEXTENSION_VARIANT_TYPE_FLOAT;
+        constexpr auto NODE_PATH = GDEXTENSION_VARIANT_TYPE_NODE_PATH;
         constexpr Slot array_result{"", GDEXTENSION_VARIANT_TYPE_ARRAY};
         constexpr Slot dictionary_result{"", GDEXTENSION_VARIANT_TYPE_DICTIONARY};
         using V = VideoPlayer;
@@ -266,6 +304,9 @@ const ClassTable& VideoPlayer::table()
             {"get_volume", {"", FLOAT}, {}, body<V>([](V& v, const auto&) { return v.volume(); }), true},
             {"set_muted", no_result, {{"muted", BOOL}}, body<V>([](V& v, const auto& a) { v.set_muted(a[0].to_bool()); })},
             {"is_muted", {"", BOOL}, {}, body<V>([](V& v, const auto&) { return v.muted(); }), true},
+            {"set_audio_player", no_result, {{"path", NODE_PATH}},
+             body<V>([](V& v, const auto& a) { v.set_audio_player(a[0]); })},
+            {"get_audio_player", {"", NODE_PATH}, {}, body<V>([](V& v, const auto&) { return v.audio_player(); }), true},
             {"set_loops", no_result, {{"loops", INT}}, body<V>([](V& v, const auto& a) { v.set_loops(a[0].to_int()); })},
             {"get_loops", {"", INT}, {}, body<V>([](V& v, const auto&) { return v.loops(); }), true},
             {"set_playback_rate", no_result, {{"rate", FLOAT}},
@@ -286,6 +327,7 @@ const ClassTable& VideoPlayer::table()
         constexpr std::uint32_t kHintRange = 1;
         constexpr std::uint32_t kHintEnum = 2;
         constexpr std::uint32_t kHintFile = 13;
+        constexpr std::uint32_t kHintNodePathValidTypes = 26;
         s.properties = {
             {{"source", STRING}, "set_source", "get_source", kHintFile, "*.mp4,*.mkv,*.webm,*.ogv,*.mov"},
             {{"autoplay", BOOL}, "set_autoplay", "has_autoplay"},
@@ -293,6 +335,8 @@ const ClassTable& VideoPlayer::table()
             {{"duration", FLOAT}, "", "get_duration"},
             {{"volume", FLOAT}, "set_volume", "get_volume", kHintRange, "0,1,0.01"},
             {{"muted", BOOL}, "set_muted", "is_muted"},
+            {{"audio_player", NODE_PATH}, "set_audio_player", "get_audio_player", kHintNodePathValidTypes,
+             "AudioStreamPlayer,AudioStreamPlayer2D,AudioStreamPlayer3D"},
             {{"loops", INT}, "set_loops", "get_loops", kHintRange, "-1,100"},
             {{"playback_rate", FLOAT}, "set_playback_rate", "get_playback_rate", kHintRange, "0.25,4,0.05"},
             {{"fill_mode", INT}, "set_fill_mode", "get_fill_mode", kHintEnum, "Stretch,Fit,Crop"},

@@ -1,8 +1,10 @@
 // VideoPlayer: a Control that plays a video file or stream (the library's video player scene).
 // Times are in seconds, as in Godot's own players; the player's state, status, position,
-// duration, errors, tracks and metadata arrive as signals on the main thread, in order.
+// duration, errors, tracks and metadata arrive as signals on the main thread, in order. Its
+// sound plays on the system's output, or through an audio player of the scene (audio_player).
 #pragma once
 
+#include "audio_relay.h"
 #include "view_control.h"
 
 namespace sorvane { class SVideoPlayerView; }
@@ -14,6 +16,8 @@ public:
     using ViewControl::ViewControl;
 
     static const ClassTable& table();
+
+    void notification(int what) override;
 
     void set_source(const std::string& source);
     const std::string& source() const { return m_source; }
@@ -29,6 +33,11 @@ public:
     double volume() const { return m_volume; }
     void set_muted(bool muted);
     bool muted() const { return m_muted; }
+    // A NodePath (relative to this node) to an AudioStreamPlayer, AudioStreamPlayer2D or
+    // AudioStreamPlayer3D that plays the sound instead of the system's output; empty for the
+    // system's output.
+    void set_audio_player(const Variant& path);
+    const Variant& audio_player() const { return m_audio_player; }
     // How often the media plays: 1 once, -1 for ever.
     void set_loops(std::int64_t loops);
     std::int64_t loops() const { return m_loops; }
@@ -56,6 +65,8 @@ protected:
 
 private:
     sorvane::SVideoPlayerView* player() const;
+    bool plays_through_engine() const;
+    void route_audio(sorvane::SVideoPlayerView& view);
 
     std::string m_source;
     bool m_autoplay = true;
@@ -65,6 +76,8 @@ private:
     double m_playback_rate = 1.0;
     std::int64_t m_fill_mode = 1;
     bool m_controls = false;
+    Variant m_audio_player = Variant::new_node_path("");
+    AudioRelay m_audio_relay;
 };
 
 }  // namespace sorvane_godot

@@ -2,7 +2,7 @@
 # Makes the extension's test project in the build directory: the sources of project/, the
 # addon folder installed from this build (the component "addon": the library, its Qt runtime and
 # the extension), as a game project has it, and the video clip (media/clip.mp4, made here with
-# ffmpeg: the Godot root that runs the tests has none).
+# ffmpeg: the Godot root that runs the tests has none; for the tests also media/tone.mkv).
 #
 #   make_project.sh <build-dir> <work-dir> [<project-sources>]
 #
@@ -23,6 +23,11 @@ SORVANE_ADDON_DEBUG_DIR=$work/addon-debug \
     { cat "$work/install.log"; exit 1; }
 [ -s "$project/media/clip.mp4" ] && [ "$project/media/clip.mp4" -nt "$here/make_clip.sh" ] ||
     "$here/make_clip.sh" "$project/media/clip.mp4"
+# The tone of the audio tests (tests only).
+if [ -z "${3:-}" ]; then
+    [ -s "$project/media/tone.mkv" ] && [ "$project/media/tone.mkv" -nt "$here/make_tone.sh" ] ||
+        "$here/make_tone.sh" "$project/media/tone.mkv"
+fi
 # The player opens the file by its path; the editor need not scan it.
 touch "$project/media/.gdignore"
 # The class reference as the build made it, for the test that compares it with the registered

@@ -1,0 +1,122 @@
+extends "res://tests/godot_test.gd"
+## A VideoPlayer whose sound plays through Godot: a 440 Hz tone at 48000 Hz with a peak of 0.5
+## (res://media/tone.mkv) goes through an AudioStreamPlayer on a bus of its own, where an
+## AudioEffectCapture reads what Godot mixes (Godot's Dummy audio driver mixes in real time, so
+## the capture sees the frames it would play). Frequency and level arrive unchanged at Godot's mix
+## rate; muted gives silence, the player's volume scales it; an empty path gives the sound back
+## to the system's output and leaves the audio player stopped.
+
+const TONE := "res://media/tone.mkv"
+const TONE_HZ := 440.0
+const TONE_PEAK := 0.5
+
+var _capture: AudioEffectCapture
+var _captured := PackedVector2Array()
+
+
+func run() -> void:
+	var bus := AudioServer.bus_count
+	AudioServer.add_bus(bus)
+	AudioServer.set_bus_name(bus, "VideoSound")
+	_capture = AudioEffectCapture.new()
+	_capture.buffer_length = 1.0
+	AudioServer.add_bus_effect(bus, _capture)
+
+	var speaker := AudioStreamPlayer.new()
+	speaker.name = "Speaker"
+	speaker.bus = "VideoSound"
+	add_child(speaker)
+	var player := ClassDB.instantiate("VideoPlayer") as Control
+	player.size = Vector2(320, 240)
+	player.loops = -1
+	player.source = TONE
+	player.audio_player = NodePath("../Speaker")
+	check(player.audio_player == NodePath("../Speaker"), "audio_player keeps its path")
+	add_child(player)
+	if not check(await wait_until(func() -> bool: return player.playback_state == player.STATE_PLAYING, 60),
+			"the tone plays (state %d)" % player.playback_state):
+		return
+	check(speaker.stream is AudioStreamGenerator and speaker.playing,
+		"the audio player got a generator and plays (stream %s, playing %s)" % [speaker.stream, speaker.playing])
+
+	var mix_rate := AudioServer.get_mix_rate()
+	var frames := await capture(int(mix_rate))
+	var left := channel(frames, 0)
+	var hz := frequency(left, mix_rate)
+	print("captured %d frames at %d Hz: %.1f Hz, peak %.3f, rms %.3f" % [frames.size(), mix_rate, hz, peak(left), rms(left)])
+	check(frames.size() >= int(mix_rate) / 2, "sound reaches Godot's bus (%d frames in a second)" % frames.size())
+	check(absf(hz - TONE_HZ) < 5.0, "the tone's frequency arrives: %.1f Hz" % hz)
+	check(absf(peak(left) - TONE_PEAK) < 0.05, "the tone's level arrives: peak %.3f" % peak(left))
+	check(absf(rms(left) - TONE_PEAK / sqrt(2.0)) < 0.04, "the tone's rms arrives: %.3f" % rms(left))
+	var right := channel(frames, 1)
+	check(absf(peak(right) - TONE_PEAK) < 0.05, "both channels carry it: right peak %.3f" % peak(right))
+
+	player.volume = 0.5
+	await capture(int(mix_rate / 2))  # what was on its way before the change
+	var half := channel(await capture(int(mix_rate / 2)), 0)
+	check(absf(peak(half) - TONE_PEAK * 0.5) < 0.05, "volume 0.5 halves it: peak %.3f" % peak(half))
+
+	player.muted = true
+	await capture(int(mix_rate / 2))
+	var muted := await capture(int(mix_rate / 2))
+	check(muted.size() > 0 and peak(channel(muted, 0)) < 0.001,
+		"muted silences it: peak %.4f over %d frames" % [peak(channel(muted, 0)), muted.size()])
+	player.muted = false
+
+	player.audio_player = NodePath()
+	await wait_frames(5)
+	check(not speaker.playing, "an empty audio_player stops the audio player")
+	check(player.playback_state == player.STATE_PLAYING, "the video goes on playing")
+
+
+## Frames mixed into the bus until `count` arrived (or 5 s passed).
+func capture(count: int) -> PackedVector2Array:
+	var out := PackedVector2Array()
+	_capture.clear_buffer()
+	var deadline := Time.get_ticks_msec() + 5000
+	while out.size() < count and Time.get_ticks_msec() < deadline:
+		await get_tree().process_frame
+		var available := _capture.get_frames_available()
+		if available > 0:
+			out.append_array(_capture.get_buffer(available))
+	return out
+
+
+func channel(frames: PackedVector2Array, index: int) -> PackedFloat32Array:
+	var out := PackedFloat32Array()
+	out.resize(frames.size())
+	for i in frames.size():
+		out[i] = frames[i].x if index == 0 else frames[i].y
+	return out
+
+
+func peak(samples: PackedFloat32Array) -> float:
+	var out := 0.0
+	for s in samples:
+		out = maxf(out, absf(s))
+	return out
+
+
+func rms(samples: PackedFloat32Array) -> float:
+	if samples.is_empty():
+		return 0.0
+	var sum := 0.0
+	for s in samples:
+		sum += s * s
+	return sqrt(sum / samples.size())
+
+
+## From the rising zero crossings.
+func frequency(samples: PackedFloat32Array, rate: float) -> float:
+	var first := -1
+	var last := -1
+	var rising := 0
+	for i in range(1, samples.size()):
+		if samples[i - 1] < 0.0 and samples[i] >= 0.0:
+			if first < 0:
+				first = i
+			last = i
+			rising += 1
+	if rising < 2:
+		return 0.0
+	return (rising - 1) * rate / (last - first)
