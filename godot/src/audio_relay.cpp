@@ -8,7 +8,14 @@ namespace {
 
 // How much sound waits for the main thread at most, and how much the generator holds ahead.
 constexpr double kRingSeconds = 0.5;
-constexpr double kGeneratorSeconds = 0.25;
+constexpr double kGeneratorSeconds = 0.1;
+// When the generator has run dry (at the start, after a pause), sound is gathered for this long
+// before it plays again, so that the unevenness of decoding and of Godot's frames does not
+// empty it at once.
+constexpr double kCushionSeconds = 0.05;
+// Sound left waiting after a push beyond this (the decoder ran ahead, or the game's frames
+// stalled) is dropped, so the sound stays close to the picture.
+constexpr double kBacklogSeconds = 0.1;
 constexpr std::int64_t kMixRateOutput = 0;  // AudioStreamGenerator.MIX_RATE_OUTPUT
 
 bool is_audio_player(const Variant& node)
@@ -63,6 +70,7 @@ bool AudioRelay::attach(const Variant& node)
         node.call("set_stream", {m_generator});
         node.call("play");
         m_node_id = object_id(node);
+        m_generator_capacity = 0;
         m_playback = node.call("get_stream_playback");
     }
     return !m_playback.is_nil();
@@ -83,10 +91,17 @@ void AudioRelay::feed(const Variant& node, const std::string& path)
     if (!attach(node) || !node.call("is_playing").to_bool())
         return;  // stopped by the game: it stays silent until played again
     const auto room = static_cast<std::size_t>(std::max<std::int64_t>(m_playback.call("get_frames_available").to_int(), 0));
+    // An empty generator has its whole (power of two) buffer free.
+    m_generator_capacity = std::max(m_generator_capacity, room);
+    const auto cushion = static_cast<std::size_t>(mix_rate() * kCushionSeconds);
+    const bool dry = room + cushion / 8 >= m_generator_capacity;
+    if (dry && m_ring->available() < cushion)
+        return;
     m_frames.clear();
     const std::size_t frames = m_ring->read(m_frames, room);
     if (frames > 0)
         m_playback.call("push_buffer", {Variant::packed_vector2_array(m_frames.data(), frames)});
+    m_ring->trim(static_cast<std::size_t>(mix_rate() * kBacklogSeconds));
 }
 
 void AudioRelay::detach()

@@ -39,6 +39,7 @@ private:
     Variant m_generator;  // AudioStreamGenerator
     std::uint64_t m_node_id = 0;  // the player it was given to (by id: the node may be freed)
     Variant m_playback;   // AudioStreamGeneratorPlayback
+    std::size_t m_generator_capacity = 0;
     std::vector<float> m_frames;
     std::string m_warned_path;
 };

@@ -51,6 +51,15 @@ std::size_t AudioRing::available() const
     return m_count;
 }
 
+void AudioRing::trim(std::size_t keep)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_count <= keep)
+        return;
+    m_start = (m_start + (m_count - keep)) % m_capacity;
+    m_count = keep;
+}
+
 void AudioRing::clear()
 {
     std::lock_guard lock(m_mutex);

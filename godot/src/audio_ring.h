@@ -22,6 +22,8 @@ public:
     // Returns how many.
     std::size_t read(std::vector<float>& out, std::size_t max_frames);
     std::size_t available() const;
+    // Drops the oldest frames beyond the newest `keep`.
+    void trim(std::size_t keep);
     void clear();
 
 private:
