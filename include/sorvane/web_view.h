@@ -234,6 +234,25 @@ public:
     // The object registered under `name` since load(), or null. Runs on the caller's thread.
     sorvane::db::AbstractContextObjectStd* webchannel_getObject(const std::string& name);
 
+    // --- Sound ---------------------------------------------------------------------------------
+    // Mutes all of the page's sound (media elements and Web Audio alike) through the web engine.
+    // Default false.
+    void set_audio_muted(bool muted) const;
+    bool get_audio_muted() const;
+    // The volume of the page's <audio> and <video> elements, 0.0 to 1.0 (clamped; 1.0 until set).
+    // The web engine has no volume per page: once set, the view holds every media element of
+    // each document (and of its frames) at this volume, those created later included, from a
+    // script world of its own that the page cannot see. The page's own volume settings give way
+    // to it at each load or play; sound made with Web Audio, and media elements never added to
+    // a document, keep their own volume (mute covers them).
+    void set_audio_volume(float volume) const;
+    float get_audio_volume() const;
+    // Whether the page played sound in the last moments, as the web engine tells it: it turns
+    // off a little while after the sound stops, and it does not tell whether the view is muted.
+    bool get_recently_audible() const;
+    // Called on the Qt thread when get_recently_audible() changes.
+    void set_func_recently_audible_changed(std::function<void(bool audible)> func) const;
+
     // The web settings of the table above.
 #define SORVANE_DECLARE_WEB_SETTING(kind, property, getter, setter, initial, qualifier) \
     SORVANE_WEB_SETTING_RESULT_##kind getter() qualifier;                             \

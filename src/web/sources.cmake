@@ -7,6 +7,7 @@ target_sources(sorvane_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/page_requests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/res_request.cpp
   ${CMAKE_CURRENT_LIST_DIR}/res_request.h
+  ${CMAKE_CURRENT_LIST_DIR}/web_sound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/web_view.h
   ${CMAKE_CURRENT_LIST_DIR}/web_view_facade.cpp

@@ -51,6 +51,7 @@ class WebView : public View {
     Q_PROPERTY(int idx READ idx WRITE set_idx)
     Q_PROPERTY(QString url READ url WRITE set_url NOTIFY urlChanged)
     Q_PROPERTY(bool audio_muted READ audio_muted NOTIFY audioMutedChanged)
+    Q_PROPERTY(QString volume_script READ volume_script NOTIFY audioVolumeChanged)
     Q_PROPERTY(double zoom_factor READ zoom_factor WRITE set_zoom_factor NOTIFY zoomFactorChanged)
     Q_PROPERTY(QString backgroundColor READ background_color WRITE set_background_color NOTIFY backgroundColorChanged)
     SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_PROPERTY)
@@ -112,6 +113,17 @@ public:
     // Lets go of the data-binding manager before the scene (its parent) goes.
     void pre_reset() override;
 
+    // --- Sound (web_sound.cpp) ---
+    void set_audio_muted(bool muted);
+    // The volume of the page's media elements, 0 to 1 (1 until set); applied by volume_script,
+    // which the scene runs in its own script world in every document and again at each change.
+    double audio_volume() const { return m_audio_volume; }
+    void set_audio_volume(double volume);
+    QString volume_script() const;
+    bool recently_audible() { return call_scene("recently_audible").toBool(); }
+    CallbackSlot<void(bool)> m_recently_audible_changed;
+    Q_INVOKABLE void onRecentlyAudibleChanged(bool audible) { m_recently_audible_changed(audible); }
+
     CallbackSlot<bool(std::string url, std::string navigation_type)> m_navigation_handler;
     CallbackSlot<void(int status, std::string url, std::string error_domain, std::string error_string,
                       int error_code)>
@@ -172,6 +184,7 @@ public:
 signals:
     void urlChanged(QString url);
     void audioMutedChanged(bool status);
+    void audioVolumeChanged();
     void zoomFactorChanged(double factor);
     void backgroundColorChanged(QString color);
     SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_SIGNAL)
@@ -208,6 +221,8 @@ private:
     QString m_url = QStringLiteral("about:blank");
     QString m_shown_url = m_url;
     bool m_audio_muted = false;
+    double m_audio_volume = 1.0;
+    bool m_audio_volume_set = false;
     double m_zoom_factor = 2.0;
     QString m_background_color = QStringLiteral("transparent");
     SORVANE_WEB_SETTINGS(SORVANE_WEB_SETTING_FIELD)

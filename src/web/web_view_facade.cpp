@@ -272,3 +272,39 @@ SORVANE_WEB_SETTINGS(SORVANE_DEFINE_WEB_SETTING)
 #undef SORVANE_DEFINE_WEB_SETTING
 
 }  // namespace sorvane
+
+namespace sorvane {
+
+// --- Sound -----------------------------------------------------------------------------------------
+
+void SWebView::set_audio_muted(bool muted) const
+{
+    carry::waited(m_view, [muted](View* v) { static_cast<WebView*>(v)->set_audio_muted(muted); });
+}
+
+bool SWebView::get_audio_muted() const
+{
+    return carry::waited(m_view, [](View* v) { return static_cast<WebView*>(v)->audio_muted(); });
+}
+
+void SWebView::set_audio_volume(float volume) const
+{
+    carry::waited(m_view, [volume](View* v) { static_cast<WebView*>(v)->set_audio_volume(volume); });
+}
+
+float SWebView::get_audio_volume() const
+{
+    return carry::waited(m_view, [](View* v) { return static_cast<float>(static_cast<WebView*>(v)->audio_volume()); });
+}
+
+bool SWebView::get_recently_audible() const
+{
+    return carry::waited(m_view, [](View* v) { return static_cast<WebView*>(v)->recently_audible(); });
+}
+
+void SWebView::set_func_recently_audible_changed(std::function<void(bool audible)> func) const
+{
+    store_callback(m_view, &WebView::m_recently_audible_changed, std::move(func));
+}
+
+}  // namespace sorvane

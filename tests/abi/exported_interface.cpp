@@ -189,6 +189,12 @@ public:
     void set_unknown_url_scheme_policy(int) const;
     BOOL_SETTING(get_webGLenabled, set_webGLenabled)
     BOOL_SETTING(get_webRTCpublic_interfaces_only, set_webRTCpublic_interfaces_only)
+    void set_audio_muted(bool) const;
+    bool get_audio_muted() const;
+    void set_audio_volume(float) const;
+    float get_audio_volume() const;
+    bool get_recently_audible() const;
+    void set_func_recently_audible_changed(std::function<void(bool)>) const;
 };
 
 // The media facades' tables leave const-ness open; the library declares these members const,
@@ -460,6 +466,8 @@ int main(int argc, char**)
 
 #define KEEP(cls, name) keep(&cls::name);
 #define WEB(name) KEEP(SWebView, name)
+    WEB(set_audio_muted) WEB(get_audio_muted) WEB(set_audio_volume) WEB(get_audio_volume)
+    WEB(get_recently_audible) WEB(set_func_recently_audible_changed)
     WEB(load) WEB(set_url) WEB(get_url) WEB(load_html) WEB(back) WEB(forward) WEB(reload)
     WEB(reload_and_bypass_cache) WEB(back_or_forward) WEB(can_go_back) WEB(can_go_forward)
     WEB(run_javascript) WEB(set_background_color) WEB(get_background_color) WEB(set_zoom_factor)

@@ -42,6 +42,7 @@ Item {
     function load_html(html, baseUrl) { navigate(() => page.loadHtml(html, baseUrl)) }
     function can_go_back() { return page.canGoBack }
     function can_go_forward() { return page.canGoForward }
+    function recently_audible() { return page.recentlyAudible }
 
     readonly property var errorDomainNames: ({
         [WebEngineLoadingInfo.NoErrorDomain]: "NoErrorDomain",
@@ -115,6 +116,8 @@ Item {
     Connections {
         target: ctx
         function onUrlChanged() { root.followUrl() }
+        // The view's volume reaches the document shown now; later ones get it at creation.
+        function onAudioVolumeChanged() { page.runJavaScript(ctx.volume_script, WebEngineScript.ApplicationWorld) }
     }
 
     Component.onCompleted: followUrl()
@@ -126,17 +129,25 @@ Item {
         webChannel: channel
 
         // The channel library first, then the bridge script: both before any script of the page.
+        // Then the view's volume, in a world of its own.
         userScripts.collection: ctx.page_scripts().map(source => ({
             name: source,
             sourceUrl: source,
             injectionPoint: WebEngineScript.DocumentCreation,
             worldId: WebEngineScript.MainWorld,
             runOnSubframes: true
-        }))
+        })).concat(ctx.volume_script === "" ? [] : [{
+            name: "volume",
+            sourceCode: ctx.volume_script,
+            injectionPoint: WebEngineScript.DocumentCreation,
+            worldId: WebEngineScript.ApplicationWorld,
+            runOnSubframes: true
+        }])
 
         zoomFactor: ctx.zoom_factor
         backgroundColor: ctx.backgroundColor
         audioMuted: ctx.audio_muted
+        onRecentlyAudibleChanged: ctx.onRecentlyAudibleChanged(page.recentlyAudible)
 
         settings.accelerated2dCanvasEnabled: ctx.accelerated2dCanvasEnabled
         settings.allowGeolocationOnInsecureOrigins: ctx.allowGeolocationOnInsecureOrigins
