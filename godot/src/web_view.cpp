@@ -340,6 +340,7 @@ void WebView::configure(sorvane::SView& facade)
         view.set_otr(true);
     if (!m_storage_path.empty())
         view.set_storage_path(m_storage_path);
+    configure_sound(view);
     // The settings changed while the view did not exist; the view starts from the initial values.
     for (std::size_t i = 0; i < m_settings.size(); ++i) {
         if (m_settings[i] != web_settings()[i].initial)
@@ -447,6 +448,8 @@ void WebView::handle_event(const Event& event)
         emit("permission_requested", {WebPermissionRequest::make(m_waiting, granted ? 0 : id,
                                                                  std::get<std::string>(event.args[1]),
                                                                  std::get<std::string>(event.args[2]), granted)});
+    } else if (event.name == "_audible") {
+        audible_reported(std::get<bool>(event.args[0]));
     } else if (event.name == "_file_chooser") {
         // Answered at once by prepared_files, or open until GDScript answers.
         const int id = static_cast<int>(std::get<std::int64_t>(event.args[0]));
@@ -621,6 +624,7 @@ const ClassTable& WebView::table()
             {"NewWindowPolicy", "NEW_WINDOW_OPEN_IN_VIEW", 0},
             {"NewWindowPolicy", "NEW_WINDOW_HAND_OVER", 1},
         };
+        add_sound_members(s);
         ViewControl::add_common_members(s);
         return s;
     }();

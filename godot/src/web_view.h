@@ -20,6 +20,14 @@ public:
 
     void notification(int what) override;
 
+    // --- Sound (web_sound.cpp) ---
+    void set_audio_muted(bool muted);
+    bool audio_muted() const { return m_audio_muted; }
+    void set_audio_volume(double volume);
+    double audio_volume() const { return m_audio_volume; }
+    bool audible() const { return m_audible; }
+    static void add_sound_members(ClassTable& table);
+
     void set_url(const std::string& url);
     const std::string& url() const { return m_url; }
     const std::string& title() const { return m_title; }
@@ -74,6 +82,10 @@ protected:
 
 private:
     sorvane::SWebView* web() const;
+    // Hands the sound's values to a new view and has it report whether the page is audible.
+    void configure_sound(sorvane::SWebView& view);
+    // The web engine's report, on the main thread: the property, then the signal, on a change.
+    void audible_reported(bool audible);
     void update_ime();
     // When a request handed to GDScript now gets the default if still unanswered.
     WaitingRequests::Clock::time_point request_deadline() const;
@@ -92,6 +104,9 @@ private:
     std::shared_ptr<PageAnswers> m_answers = std::make_shared<PageAnswers>();
     std::shared_ptr<WaitingRequests> m_waiting = std::make_shared<WaitingRequests>();
     double m_request_timeout = 60;
+    bool m_audio_muted = false;
+    double m_audio_volume = 1.0;
+    bool m_audible = false;
     bool m_composing = false;
     bool m_warned_download = false;
     std::int64_t m_next_script = 1;
