@@ -3,8 +3,9 @@ extends "res://tests/godot_test.gd"
 ## (res://media/tone.mkv) goes through an AudioStreamPlayer on a bus of its own, where an
 ## AudioEffectCapture reads what Godot mixes (Godot's Dummy audio driver mixes in real time, so
 ## the capture sees the frames it would play). Frequency and level arrive unchanged at Godot's mix
-## rate; muted gives silence, the player's volume scales it; an empty path gives the sound back
-## to the system's output and leaves the audio player stopped.
+## rate, without gaps; muted gives silence, the player's volume scales it; another path moves the
+## sound to an AudioStreamPlayer3D; an empty path gives the sound back to the system's output and
+## leaves the audio player stopped.
 
 const TONE := "res://media/tone.mkv"
 const TONE_HZ := 440.0
@@ -66,9 +67,21 @@ func run() -> void:
 		"muted silences it: peak %.4f over %d frames" % [peak(channel(muted, 0)), muted.size()])
 	player.muted = false
 
+	# To a player in 3D: the first one stops, the new one gets the generator and plays.
+	var world := Node3D.new()
+	world.name = "World"
+	add_child(world)
+	var speaker_3d := AudioStreamPlayer3D.new()
+	speaker_3d.name = "Speaker3D"
+	world.add_child(speaker_3d)
+	player.audio_player = NodePath("../World/Speaker3D")
+	check(await wait_until(func() -> bool: return speaker_3d.playing, 5) and speaker_3d.stream is AudioStreamGenerator,
+		"an AudioStreamPlayer3D takes over the sound")
+	check(not speaker.playing, "the audio player it left stops")
+
 	player.audio_player = NodePath()
 	await wait_frames(5)
-	check(not speaker.playing, "an empty audio_player stops the audio player")
+	check(not speaker_3d.playing, "an empty audio_player stops the audio player")
 	check(player.playback_state == player.STATE_PLAYING, "the video goes on playing")
 
 
