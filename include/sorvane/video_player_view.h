@@ -95,8 +95,9 @@ public:
     // samples scaled by the volume, and silence while muted.
     void set_audio_to_host(bool to_host) const;
     bool get_audio_to_host() const;
-    // The sample rate and channel count the host wants; 0 keeps the media's own. Applies from
-    // the next change of the source or of set_audio_to_host.
+    // The sample rate and channel count the host wants (the decoder resamples and remixes; a mono
+    // source made stereo is 3 dB lower in each channel). With either at 0 (the default) each
+    // buffer keeps the media's own format. Applies at once, to the buffers decoded from then on.
     void set_audio_to_host_format(int sample_rate, int channels) const;
     // Stored at once on the calling thread, replacing the previous one; an empty function clears
     // it. Called on the Qt thread for each decoded buffer while the audio goes to the host:

@@ -125,12 +125,16 @@ void VideoView::set_controls_auto_hide(bool auto_hide)
 
 void VideoView::set_audio_to_host(bool to_host)
 {
+    if (to_host == m_audio_to_host)
+        return;
     m_audio_to_host = to_host;
     route_audio();
 }
 
 void VideoView::set_audio_to_host_format(int sample_rate, int channels)
 {
+    if (sample_rate == m_host_sample_rate && channels == m_host_channels)
+        return;
     m_host_sample_rate = sample_rate;
     m_host_channels = channels;
     if (m_audio_to_host)
