@@ -236,6 +236,10 @@ class Godot {
     }
 
     var client = new QWebChannel(qt.webChannelTransport, function (channel) {
+        // A page that the view does not offer the engine's objects finds an empty channel: it
+        // gets no bridge at all, and "godot" stays null.
+        if (!channel.objects.___cm)
+            return;
         ___godot_channel = channel;
         godot = new Godot();
         $g = godot;
@@ -243,8 +247,7 @@ class Godot {
             if (wrap(name))
                 godot.objectRegistered(name);
         }
-        if (channel.objects.___cm)
-            connect_manager(channel.objects.___cm);
+        connect_manager(channel.objects.___cm);
         window.dispatchEvent(new CustomEvent("godot.ready"));
     });
     // Answers meant for the frame's previous document can reach this one: the first blank page
