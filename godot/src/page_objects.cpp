@@ -28,6 +28,10 @@ struct Link {
     std::mutex mutex;
     std::uint64_t generation = 0;
     bool alive = false;
+    // The library built its side of them (their functions are installed): only then are they
+    // used. `object` is only compared, never followed.
+    bool ready = false;
+    const AbstractContextObjectStd* object = nullptr;
     std::map<std::string, PropertyInfoStd*> properties;
     std::map<std::string, MethodInfoStd*> signals;
 };
@@ -41,6 +45,8 @@ struct Guard {
         if (link->generation != generation)
             return;
         link->alive = false;
+        link->ready = false;
+        link->object = nullptr;
         link->properties.clear();
         link->signals.clear();
     }
@@ -133,7 +139,7 @@ void relay_signal(void* userdata, const GDExtensionConstVariantPtr* args, GDExte
     }
     error->error = GDEXTENSION_CALL_OK;
     std::lock_guard lock(relay->link->mutex);
-    if (!relay->link->alive)
+    if (!relay->link->alive || !relay->link->ready)
         return;
     const auto it = relay->link->signals.find(relay->name);
     if (it != relay->link->signals.end() && it->second->func_signal_emitted)
@@ -303,6 +309,8 @@ bool PageObjects::remove(const std::string& name)
         offered = entry.link->alive;
         // Nothing more reaches the page from this object, whatever the library still holds.
         entry.link->alive = false;
+        entry.link->ready = false;
+        entry.link->object = nullptr;
         ++entry.link->generation;
         entry.link->properties.clear();
         entry.link->signals.clear();
@@ -348,6 +356,7 @@ void PageObjects::register_entry(Entry& entry)
         std::lock_guard lock(entry.link->mutex);
         generation = ++entry.link->generation;
         entry.link->alive = false;
+        entry.link->ready = false;
     }
     const std::shared_ptr<Link> link = entry.link;
     const std::shared_ptr<Inbox> inbox = m_inbox;
@@ -411,6 +420,7 @@ void PageObjects::register_entry(Entry& entry)
         std::lock_guard lock(link->mutex);
         link->properties = std::move(properties);
         link->signals = std::move(signals);
+        link->object = described;
         link->alive = true;
     }
     entry.registered = true;
@@ -420,7 +430,19 @@ void PageObjects::register_entry(Entry& entry)
     if (holder && holder != described) {
         print_error("WebView.register_object: the page's object name \"" + entry.name + "\" is taken");
         delete_descriptions(described);
+        return;
     }
+    if (holder)
+        mark_ready(entry);
+}
+
+void PageObjects::mark_ready(Entry& entry)
+{
+    // Found by the library's own lookup: it has built its side, functions and all.
+    AbstractContextObjectStd* holder = m_view ? m_view->webchannel_getObject(entry.name) : nullptr;
+    std::lock_guard lock(entry.link->mutex);
+    if (holder && entry.link->alive && holder == entry.link->object)
+        entry.link->ready = true;
 }
 
 void PageObjects::process()
@@ -437,13 +459,16 @@ void PageObjects::process()
             remove(name);
             continue;
         }
-        bool alive = false;
+        bool alive = false, ready = false;
         {
             std::lock_guard lock(entry.link->mutex);
             alive = entry.link->alive;
+            ready = entry.link->ready;
         }
         if (m_view && (!entry.registered || !alive))
             register_entry(entry);
+        else if (alive && !ready)
+            mark_ready(entry);  // waiting for the page scene
         else if (alive)
             poll(entry);
         ++it;
@@ -461,7 +486,7 @@ void PageObjects::poll(Entry& entry)
         entry.told[i] = detached_copy(value);
         ContainerStd carried = to_page(value);
         std::lock_guard lock(entry.link->mutex);
-        if (!entry.link->alive)
+        if (!entry.link->alive || !entry.link->ready)
             return;
         const auto found = entry.link->properties.find(member.name);
         if (found == entry.link->properties.end())
@@ -470,7 +495,8 @@ void PageObjects::poll(Entry& entry)
         p->value = std::move(carried);
         if (!value.is_nil())
             p->type = carried_type(value.type());
-        p->func_valueChanged_updateWeb(p);
+        if (p->func_valueChanged_updateWeb)
+            p->func_valueChanged_updateWeb(p);
     }
 }
 
@@ -511,7 +537,7 @@ void PageObjects::run_requests()
         ContainerStd carried = to_page(result);
         std::lock_guard lock(entry.link->mutex);
         const auto found = entry.link->signals.find(kReturned);
-        if (entry.link->alive && found != entry.link->signals.end())
+        if (entry.link->alive && entry.link->ready && found != entry.link->signals.end())
             found->second->func_signal_emitted(found->second, {ValueStd(method->name), std::move(carried)},
                                                {VariantTypeStd::STRING, carried_type(result.type())});
     }

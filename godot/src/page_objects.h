@@ -45,6 +45,7 @@ private:
     struct Entry;
     struct Inbox;
     void register_entry(Entry& entry);
+    void mark_ready(Entry& entry);
     void run_requests();
     void poll(Entry& entry);
     void disconnect_signals(Entry& entry);

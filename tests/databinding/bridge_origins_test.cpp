@@ -19,20 +19,24 @@ namespace {
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Started(/*gpu_disabled=*/true));
 
-// Reports what it reaches as "state <port> <bridge objects or none> <raw channel objects>". With
-// "?attack" it also speaks to the channel directly: a call, a write and a listener by name.
+// Reports what it reaches as "state <port> <bridge objects or none> <raw channel objects>".
 const char* const kPage = R"(<!DOCTYPE html><html><head><script>
 function say() { console.log(Array.prototype.join.call(arguments, " ")); }
-var raw = "no-transport";
-if (window.qt && qt.webChannelTransport) {
+var raw = "-";
+// Speaks to the channel itself only with "?attack", once the bridge had its chance: a second
+// channel on the transport takes its messages over.
+if (location.search === "?attack" && window.qt && qt.webChannelTransport) {
     raw = "waiting";
-    new QWebChannel(qt.webChannelTransport, function (ch) { raw = Object.keys(ch.objects).join(",") || "empty"; });
-    if (location.search === "?attack") {
-        var t = qt.webChannelTransport;
-        t.send(JSON.stringify({type: 6, object: "player", method: "___invoke_method", args: ["jump", [7]], id: 900001}));
-        t.send(JSON.stringify({type: 9, object: "player.health", property: "value", value: 42}));
-        t.send(JSON.stringify({type: 7, object: "___cm", signal: "propChanged"}));
-    }
+    var t = qt.webChannelTransport;
+    t.send(JSON.stringify({type: 6, object: "player", method: "___invoke_method", args: ["jump", [7]], id: 900001}));
+    t.send(JSON.stringify({type: 9, object: "player.health", property: "value", value: 42}));
+    t.send(JSON.stringify({type: 7, object: "___cm", signal: "propChanged"}));
+    setTimeout(function () {
+        if (window.godot)
+            raw = "bridge";
+        else
+            new QWebChannel(t, function (ch) { raw = Object.keys(ch.objects).join(",") || "empty"; });
+    }, 1700);
 }
 var done = false;
 function report() {
@@ -40,7 +44,7 @@ function report() {
     done = true;
     var keys = window.godot ? Object.keys(godot).filter(function (k) { return k.indexOf("___") !== 0; }).join(",") : "none";
     if (window.godot && godot.player) { godot.player.jump(1); godot.player.health.value = 3; }
-    setTimeout(function () { say("state", location.port, keys, raw); }, 300);
+    setTimeout(function () { say("state", location.port, keys, raw); }, 1000);
 }
 window.addEventListener("godot.ready", report);
 setTimeout(report, 1500);
@@ -153,7 +157,7 @@ TEST_F(BridgeOriginsPageTest, ARefusedPageFindsNothingBeforeOrAfterAnAllowedOne)
     EXPECT_EQ(next_state(view, 1), port_of(refused) + " none empty");
 
     view.set_url(allowed.url("/a"));
-    EXPECT_EQ(next_state(view, 2), port_of(allowed) + " player ___cm,player,player.health,player.hurt,player.jump");
+    EXPECT_EQ(next_state(view, 2), port_of(allowed) + " player -");
     ASSERT_TRUE(wait_until(view, [&] { return engine.entries().size() == 2; }));
     EXPECT_EQ(engine.entries(), (std::vector<std::string>{"jump", "=health"}));
 
@@ -165,7 +169,7 @@ TEST_F(BridgeOriginsPageTest, ARefusedPageFindsNothingBeforeOrAfterAnAllowedOne)
 
     // Back to the allowed page through history: the bridge is there again.
     view.back_or_forward(-2);
-    EXPECT_EQ(next_state(view, 5), port_of(allowed) + " player ___cm,player,player.health,player.hurt,player.jump");
+    EXPECT_EQ(next_state(view, 5), port_of(allowed) + " player -");
     ASSERT_TRUE(wait_until(view, [&] { return engine.entries().size() == 4; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(engine.entries(), (std::vector<std::string>{"jump", "=health", "jump", "=health"}));
@@ -186,14 +190,14 @@ TEST_F(BridgeOriginsPageTest, ARefusedPageFindsNothingBeforeOrAfterAnAllowedOne)
     EXPECT_EQ(next_state(view, 7), port_of(refused) + " none empty");
     view.set_url(allowed.url("/b"));
     EXPECT_EQ(next_state(view, 8),
-              port_of(allowed) + " late,player ___cm,late,late.v,player,player.health,player.hurt,player.jump");
+              port_of(allowed) + " late,player -");
 
     // Widening the list opens the page shown at once; an empty list refuses every page.
     view.set_bridge_allowed_origins({});
     view.reload();
-    EXPECT_EQ(next_state(view, 9), port_of(allowed) + " none empty");
+    EXPECT_EQ(next_state(view, 9), port_of(allowed) + " none -");
     view.set_bridge_allowed_origins({"http://127.0.0.1:" + port_of(allowed), "*"});
     view.reload();
-    EXPECT_EQ(next_state(view, 10).substr(0, port_of(allowed).size() + 12), port_of(allowed) + " late,player");
-    EXPECT_EQ(engine.entries().size(), 6u);
+    EXPECT_EQ(next_state(view, 10), port_of(allowed) + " late,player -");
+    EXPECT_EQ(engine.entries().size(), 8u);
 }
