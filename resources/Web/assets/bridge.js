@@ -272,4 +272,10 @@ class Godot {
         client.execId = 1 + Math.floor(Math.random() * 1e12);
     }
     open_channel(0);
+    // A page brought back from the back-forward cache kept its old channel, which the view may
+    // have closed and opened meanwhile (its listeners are gone): it connects afresh.
+    window.addEventListener("pageshow", function (event) {
+        if (event.persisted)
+            open_channel(0);
+    });
 })();
