@@ -169,6 +169,24 @@ func run() -> void:
 		"the methods' results reach the page (got %s)" % [results])
 	check(player.calls == [[2, 3, TYPE_INT, TYPE_INT]], "the arguments arrive as the parameters' types (got %s)" % [player.calls])
 
+	# A native object without a script: its own class's members.
+	var timer := Timer.new()
+	timer.wait_time = 1.5
+	add_child(timer)
+	check(view.register_object("timer", timer), "a native object registers")
+	var native = await js(view, """new Promise(function (resolve) {
+		function use() {
+			var t = godot.timer, before = t.wait_time.value;
+			t.returned.connect(function (method, value) { resolve(JSON.stringify([before, method, value, typeof t.timeout.connect])); });
+			t.wait_time.value = 2.5;
+			t.is_stopped();
+		}
+		if (godot.timer) use(); else godot.objectRegistered("timer", use);
+	})""")
+	check(native == "[1.5,\"is_stopped\",true,\"function\"]", "the page reads, calls and listens to a native object (got %s)" % [native])
+	check(await wait_until(func() -> bool: return is_equal_approx(timer.wait_time, 2.5), 10), "the page writes a native property (got %s)" % [timer.wait_time])
+	view.unregister_object("timer")
+
 	# An object freed while registered is dropped; the page hears it went.
 	var temp := Player.new()
 	check(view.register_object("temp", temp), "a second object registers")
