@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "page_object_link.h"
 #include "page_values.h"
 
 namespace sorvane_godot {
@@ -21,38 +22,6 @@ constexpr std::int64_t kUsageLayout = 64 | 128 | 256;  // GROUP, CATEGORY, SUBGR
 constexpr std::int64_t kUsageInternal = 8;              // INTERNAL
 // The signal every object gets beside its own: a method's result, after the page called it.
 constexpr const char* kReturned = "returned";
-
-// One registration's descriptions, as the main thread and the signal relays reach them. `alive`
-// turns false as soon as the library deletes any of them.
-struct Link {
-    std::mutex mutex;
-    std::uint64_t generation = 0;
-    bool alive = false;
-    // The library built its side of them (their functions are installed): only then are they
-    // used. `object` is only compared, never followed.
-    bool ready = false;
-    const AbstractContextObjectStd* object = nullptr;
-    std::map<std::string, PropertyInfoStd*> properties;
-    std::map<std::string, MethodInfoStd*> signals;
-};
-
-// Held by every description of one registration; its end is the description's end.
-struct Guard {
-    Guard(std::shared_ptr<Link> l, std::uint64_t g) : link(std::move(l)), generation(g) {}
-    ~Guard()
-    {
-        std::lock_guard lock(link->mutex);
-        if (link->generation != generation)
-            return;
-        link->alive = false;
-        link->ready = false;
-        link->object = nullptr;
-        link->properties.clear();
-        link->signals.clear();
-    }
-    std::shared_ptr<Link> link;
-    std::uint64_t generation;
-};
 
 struct Request {
     std::string object;
@@ -120,51 +89,6 @@ void delete_descriptions(AbstractContextObjectStd* object)
     delete object;
 }
 
-// A signal of the object, relayed to the page with the registration current when it is emitted.
-struct SignalRelay {
-    std::shared_ptr<Link> link;
-    std::string name;
-};
-
-void relay_signal(void* userdata, const GDExtensionConstVariantPtr* args, GDExtensionInt count, GDExtensionVariantPtr,
-                  GDExtensionCallError* error)
-{
-    const auto* relay = static_cast<SignalRelay*>(userdata);
-    std::vector<ContainerStd> values;
-    std::vector<VariantTypeStd> types;
-    for (GDExtensionInt i = 0; i < count; ++i) {
-        const Variant value = Variant::from_copy(args[i]);
-        values.push_back(to_page(value));
-        types.push_back(carried_type(value.type()));
-    }
-    error->error = GDEXTENSION_CALL_OK;
-    std::lock_guard lock(relay->link->mutex);
-    if (!relay->link->alive || !relay->link->ready)
-        return;
-    const auto it = relay->link->signals.find(relay->name);
-    if (it != relay->link->signals.end() && it->second->func_signal_emitted)
-        it->second->func_signal_emitted(it->second, std::move(values), std::move(types));
-}
-
-void free_relay(void* userdata)
-{
-    delete static_cast<SignalRelay*>(userdata);
-}
-
-Variant relay_callable(std::shared_ptr<Link> link, const std::string& name)
-{
-    GDExtensionCallableCustomInfo2 info{};
-    info.callable_userdata = new SignalRelay{std::move(link), name};
-    info.token = library;
-    info.call_func = relay_signal;
-    info.free_func = free_relay;
-    alignas(8) std::uint8_t callable[16];
-    gd.callable_custom_create2(callable, &info);
-    Variant held = Variant::from_type(GDEXTENSION_VARIANT_TYPE_CALLABLE, callable);
-    gd.variant_get_ptr_destructor(GDEXTENSION_VARIANT_TYPE_CALLABLE)(callable);
-    return held;
-}
-
 }  // namespace
 
 struct PageObjects::Inbox {
@@ -191,7 +115,7 @@ struct PageObjects::Entry {
     std::vector<Callee> methods;
     std::vector<Callee> signals;
     bool has_returned = false;  // the companion signal `returned` is offered
-    std::shared_ptr<Link> link = std::make_shared<Link>();
+    std::shared_ptr<ObjectLink> link = std::make_shared<ObjectLink>();
     std::vector<std::pair<std::string, Variant>> connections;  // signal, relay callable
     bool registered = false;  // offered to the current view
 
@@ -358,9 +282,9 @@ void PageObjects::register_entry(Entry& entry)
         entry.link->alive = false;
         entry.link->ready = false;
     }
-    const std::shared_ptr<Link> link = entry.link;
+    const std::shared_ptr<ObjectLink> link = entry.link;
     const std::shared_ptr<Inbox> inbox = m_inbox;
-    auto guard = [&] { return std::make_shared<Guard>(link, generation); };
+    auto guard = [&] { return std::make_shared<LinkGuard>(link, generation); };
 
     auto* described = new AbstractContextObjectStd;
     described->name = entry.name;
