@@ -20,6 +20,7 @@
     X(variant_call, GDExtensionInterfaceVariantCall)                                            \
     X(variant_construct, GDExtensionInterfaceVariantConstruct)                                  \
     X(variant_get_type, GDExtensionInterfaceVariantGetType)                                     \
+    X(variant_evaluate, GDExtensionInterfaceVariantEvaluate)                                    \
     X(variant_stringify, GDExtensionInterfaceVariantStringify)                                  \
     X(packed_byte_array_operator_index_const, GDExtensionInterfacePackedByteArrayOperatorIndexConst) \
     X(string_new_with_utf8_chars_and_len, GDExtensionInterfaceStringNewWithUtf8CharsAndLen)     \
