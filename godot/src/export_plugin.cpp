@@ -56,8 +56,10 @@ public:
     static const ClassTable& table()
     {
         static const ClassTable t = [] {
-            ClassTable t{"WebViewExportPlugin", "EditorExportPlugin",
-                         [](GDExtensionObjectPtr owner) { return new WebViewExportPlugin(owner); }};
+            ClassTable t;
+            t.name = "WebViewExportPlugin";
+            t.parent = "EditorExportPlugin";
+            t.create = [](GDExtensionObjectPtr owner) { return new WebViewExportPlugin(owner); };
             t.virtuals.push_back({"_get_name", [](ExtensionObject&, const GDExtensionConstTypePtr*, GDExtensionTypePtr result) {
                                       Variant("WebView").to_type(GDEXTENSION_VARIANT_TYPE_STRING, result);
                                   }});
@@ -98,8 +100,13 @@ public:
 
     static const ClassTable& table()
     {
-        static const ClassTable t{"WebViewEditorPlugin", "EditorPlugin",
-                                  [](GDExtensionObjectPtr owner) { return new WebViewEditorPlugin(owner); }};
+        static const ClassTable t = [] {
+            ClassTable t;
+            t.name = "WebViewEditorPlugin";
+            t.parent = "EditorPlugin";
+            t.create = [](GDExtensionObjectPtr owner) { return new WebViewEditorPlugin(owner); };
+            return t;
+        }();
         return t;
     }
 

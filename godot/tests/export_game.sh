@@ -18,7 +18,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_root=$(cd "$here/../.." && pwd)
 tools=$source_root/tools
 # Where Debian's godot-template-release puts the template (in the Godot root).
-template=${SORVANE_GODOT_TEMPLATE:-/usr/lib/godot/godot.linuxbsd.template_release.x86_64}
+template=${SORVANE_GODOT_TEMPLATE:-/usr/bin/godot-template-release}
 
 step() { printf '[%5ds] %s\n' "$SECONDS" "$*"; }
 
@@ -104,6 +104,9 @@ echo "no Qt and no Godot outside the game folder"
 export HOME=/home/player XDG_RUNTIME_DIR=/home/player/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
+# A player whose language has no web engine locale in the folder (it carries en-US only): the
+# engine falls back to en-US.
+export LANG=de_DE.UTF-8
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>/home/player/display 2>/home/player/xvfb.log &
 xvfb=$!
 for _ in $(seq 100); do [ -s /home/player/display ] && break; sleep 0.1; done
