@@ -105,7 +105,8 @@ export HOME=/home/player XDG_RUNTIME_DIR=/home/player/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
 # A player whose language has no web engine locale in the folder (it carries en-US only): the
-# engine falls back to en-US.
+# engine falls back to en-US. (This root has no glibc locales, so Qt also says that it uses
+# C.UTF-8 for the character set; the language still comes from LANG.)
 export LANG=de_DE.UTF-8
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>/home/player/display 2>/home/player/xvfb.log &
 xvfb=$!
