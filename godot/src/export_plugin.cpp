@@ -36,6 +36,10 @@ public:
                 print_warning("webview: the addon has a runtime for linux x86_64 only; this export gets none");
             return;
         }
+        // A pack or archive alone (a patch, content for a game exported before) needs no runtime.
+        const std::string extension = fs::path(path).extension().string();
+        if (extension == ".pck" || extension == ".zip")
+            return;
         m_target = path;
     }
 
@@ -114,6 +118,23 @@ private:
     Variant m_export_plugin;
 };
 
+// The folder itself or the first entry below it that is a link by an absolute path (the addon
+// folder's own links are relative, so that it works wherever it lies), or "".
+std::string link_out_of_folder(const fs::path& folder)
+{
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(folder, error)) && fs::is_directory(folder, error))
+        return fs::read_symlink(folder, error).is_absolute() ? folder.string() : std::string();
+    if (!fs::is_directory(fs::symlink_status(folder, error)))
+        return {};
+    for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        if (it->is_symlink(error) && fs::read_symlink(it->path(), error).is_absolute())
+            return it->path().string();
+    }
+    return {};
+}
+
 }  // namespace
 
 const std::vector<std::string>& exported_addon_entries()
@@ -135,6 +156,9 @@ std::string copy_addon_for_export(const std::string& addon, const std::string& e
         const fs::path source = fs::path(addon) / entry;
         if (!fs::exists(fs::symlink_status(source, error)))
             return source.string() + " is missing";
+        if (const std::string outside = link_out_of_folder(source); !outside.empty())
+            return outside + " links out of the addon folder (a development folder, such as "
+                             "tools/make-runtime.sh makes?); ship the folder that tools/package-addon.sh makes";
         fs::remove_all(target / entry, error);
         if (fs::is_regular_file(source, error)) {
             // libsorvane.so.0 is a link to the versioned file: the file itself, under the link's name.
