@@ -28,12 +28,13 @@ public:
     void begin(const std::vector<std::string>& features, const std::string& path)
     {
         m_target.clear();
-        const bool linux_x86_64 = std::find(features.begin(), features.end(), "linux") != features.end() &&
-                                  std::find(features.begin(), features.end(), "x86_64") != features.end();
-        if (!linux_x86_64) {
-            bool linux = std::find(features.begin(), features.end(), "linux") != features.end();
-            if (linux)
-                print_warning("webview: the addon has a runtime for linux x86_64 only; this export gets none");
+        const auto has = [&features](const char* feature) {
+            return std::find(features.begin(), features.end(), feature) != features.end();
+        };
+        if (!has("linux"))
+            return;
+        if (!has("x86_64")) {
+            print_warning("webview: the addon has a runtime for linux x86_64 only; this export gets none");
             return;
         }
         // A pack or archive alone (a patch, content for a game exported before) needs no runtime.
