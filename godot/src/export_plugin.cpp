@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kNotificationEnterTree = 10;
 constexpr int kNotificationExitTree = 11;
+constexpr int kExportMessageError = 3;  // EditorExportPlatform.EXPORT_MESSAGE_ERROR
 
 bool editor_plugin_added = false;
 
@@ -54,8 +55,16 @@ public:
         if (!fs::exists(executable, error))
             return;  // Godot's export failed and said so
         const std::string problem = copy_addon_for_export(addon_dir(), executable.parent_path().string());
-        if (!problem.empty())
-            print_error("webview: the exported game lacks the addon's runtime: " + problem);
+        if (problem.empty())
+            return;
+        const std::string message = "the exported game lacks the addon's runtime: " + problem;
+        print_error("webview: " + message);
+        // An error of the export itself, which the export dialog lists. (Godot 4.6 gives an export
+        // plugin no way to fail the export from here: a command-line export still ends with
+        // status 0, with this error in its output.)
+        const Variant platform = self().call("get_export_platform");
+        if (!platform.is_nil())
+            platform.call("add_message", {Variant(kExportMessageError), Variant("WebView"), Variant(message)});
     }
 
     static const ClassTable& table()
