@@ -47,7 +47,9 @@
 
 // Functions that only some engines have: null where missing.
 #define SORVANE_GODOT_OPTIONAL_INTERFACE(X)                                                     \
-    X(editor_help_load_xml_from_utf8_chars, GDExtensionsInterfaceEditorHelpLoadXmlFromUtf8Chars)
+    X(editor_help_load_xml_from_utf8_chars, GDExtensionsInterfaceEditorHelpLoadXmlFromUtf8Chars)  \
+    X(editor_add_plugin, GDExtensionInterfaceEditorAddPlugin)                                   \
+    X(editor_remove_plugin, GDExtensionInterfaceEditorRemovePlugin)
 
 namespace sorvane_godot {
 
