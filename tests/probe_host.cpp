@@ -18,6 +18,7 @@
 
 #include "standin_host/hand_over.h"
 #include "standin_host/vulkan_host_base.h"
+#include "support/threads.h"
 
 #include <QApplication>
 
@@ -231,6 +232,7 @@ int main(int argc, char** argv)
     });
     S::destroy();
     print("destroy_returned_after_loop_end", work_done ? "yes" : "no");
+    print("gpu_threads_not_parked", std::to_string(test_threads::gpu_threads_not_parked()));
     const auto after = Clock::now();
     const int after_rate = kept.get_refresh_rate();  // must not wait for a loop that has ended
     print("after_stop_refresh_rate", std::to_string(after_rate));

@@ -122,6 +122,7 @@ TEST(Startup, DefaultStartRunsThroughItsStatesAndSetsTheEnvironment)
     EXPECT_EQ(r.values.at("after_stop_refresh_rate"), "60");
     EXPECT_LT(std::stol(r.values.at("after_stop_call_ms")), 1000);
     EXPECT_EQ(r.values.at("destroy_returned_after_loop_end"), "yes");
+    EXPECT_EQ(r.values.at("gpu_threads_not_parked"), "0");  // its GL set-up cannot race the exit
     EXPECT_EQ(count(r.stderr_text, "application is already constructed"), 0u);
 }
 

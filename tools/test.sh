@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: creates the build root if needed (tools/buildroot.sh), builds with
-# Ninja into build/, creates the player root for the package test if needed (tools/playerroot.sh),
+# Ninja into build/, creates the player roots for the package and exported-game tests if needed
+# (tools/playerroot.sh),
 # assembles the Qt runtime directory, and runs every test with ctest.
 #
 # No X server is needed: the views render on the library's headless Qt platform. Only the tests
@@ -17,9 +18,11 @@ cd "$project"
 # The package test (label "package") runs the packaged addon folder on a player's machine without
 # Qt: the player root of tools/playerroot.sh, made once outside the build root (a few minutes of
 # downloads) and cached beside it. Without it, or with SORVANE_NO_PLAYER_ROOT=1, the test is
-# reported as skipped.
+# reported as skipped. The exported-game test (godot_exported_game) plays on the exported-game
+# root (tools/playerroot.sh --exported-game), made here the same way.
 if [ "${SORVANE_NO_PLAYER_ROOT:-}" != 1 ] && [ "$(id -u)" = 0 ]; then
     "$here/playerroot.sh" --create >/dev/null
+    "$here/playerroot.sh" --exported-game --create >/dev/null
 fi
 exec "$here/buildroot.sh" bash -c '
 set -euo pipefail

@@ -11,7 +11,7 @@
 #                                 libexec/QtWebEngineProcess, libexec/qt.conf
 #                                 resources/              the web engine's resources
 #                                 resources/locales -> ../translations/qtwebengine_locales
-#                                 translations/qtwebengine_locales/
+#                                 translations/qtwebengine_locales/   en-US and SORVANE_ADDON_LOCALES
 #
 # Runs in script mode after Qt's deploy support (qt_generate_deploy_script) has been included;
 # the variables SORVANE_ADDON_* come from the generated script.
@@ -87,6 +87,11 @@ foreach(i RANGE 0 ${last})
     continue()
   endif()
   copy_qml_module_dir("${path}" "${runtime}/qml/${relative}")
+  # Type descriptions for tools (qmllint, editors); the QML engine never reads them.
+  file(GLOB_RECURSE type_descriptions "${runtime}/qml/${relative}/*.qmltypes")
+  if(type_descriptions)
+    file(REMOVE ${type_descriptions})
+  endif()
   list(APPEND copied "${path}/qmldir|${runtime_name}/qml/${relative}")
   string(REPLACE "/" "." module "${relative}")
   list(APPEND qml_modules "${module}")
@@ -125,7 +130,11 @@ foreach(file IN LISTS webengine_resources)
   get_filename_component(name "${file}" NAME)
   list(APPEND copied "${file}|${runtime_name}/resources/${name}")
 endforeach()
-list(APPEND copied "${SORVANE_ADDON_QT_TRANSLATIONS}/qtwebengine_locales/en-US.pak|${runtime_name}/translations/qtwebengine_locales")
+set(kept_locales en-US ${SORVANE_ADDON_LOCALES})
+list(REMOVE_DUPLICATES kept_locales)
+foreach(locale IN LISTS kept_locales)
+  list(APPEND copied "${SORVANE_ADDON_QT_TRANSLATIONS}/qtwebengine_locales/${locale}.pak|${runtime_name}/translations/qtwebengine_locales")
+endforeach()
 
 # --- Libraries ----------------------------------------------------------------------------------
 # Qt's deployment resolves what the library, the plugins, the QML modules and the helper process
@@ -157,6 +166,23 @@ foreach(part "libexec/QtWebEngineProcess" "resources/qtwebengine_resources.pak"
     message(FATAL_ERROR "addon: Qt's deployment did not bring ${runtime_name}/${part}")
   endif()
 endforeach()
+
+# Qt's deployment copies every locale of the web engine; only the chosen ones stay.
+file(GLOB locale_files "${runtime}/translations/qtwebengine_locales/*.pak")
+set(dropped_locales 0)
+foreach(file IN LISTS locale_files)
+  get_filename_component(locale "${file}" NAME_WE)
+  if(NOT locale IN_LIST kept_locales)
+    file(REMOVE "${file}")
+    math(EXPR dropped_locales "${dropped_locales} + 1")
+  endif()
+endforeach()
+foreach(locale IN LISTS kept_locales)
+  if(NOT EXISTS "${runtime}/translations/qtwebengine_locales/${locale}.pak")
+    message(FATAL_ERROR "addon: the web engine has no locale ${locale} (SORVANE_ADDON_LOCALES)")
+  endif()
+endforeach()
+message(STATUS "addon: web engine locales ${kept_locales} (${dropped_locales} others left out)")
 
 # The web engine's helper process, as it starts (its zygote), looks for a folder "locales" beside
 # the resources and creates it, empty, where there is none: in the game's installation, which the

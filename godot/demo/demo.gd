@@ -1,13 +1,17 @@
 extends Node3D
-## The demo: a room with two screens and a HUD. A web page (WebView) on the large screen, which
-## the player clicks through the 3D hit; a looping clip (VideoPlayer) on the small one; the
-## library's Debug overlay (QmlView) as a HUD in 2D. It saves Godot's own screenshots as PNG
-## files, before and after it clicks the page's button, says where they are and quits.
+## The demo: a room with two screens and a HUD. A web page of the game's own files (WebView,
+## res://pages/screen.html through the "res" scheme, so that it works from an exported game's
+## .pck too) on the large screen, which the player clicks through the 3D hit; a looping clip
+## (VideoPlayer) on the small one; a QML scene of the game's own (QmlView, res://ui/hud.qml) as
+## a HUD in 2D. The page also fetches a 32 MiB file of the game and checks every byte. It saves
+## Godot's own screenshots as PNG files, before and after it clicks the page's button, says
+## where they are and quits.
 ##
 ##   godot --path <project> -- [--output=DIR] [--clip=PATH] [--check] [--stay]
 ##
 ## --output: where the screenshots go (default user://screenshots); --clip: the video (default
-## res://media/clip.mp4); --check: reads the saved files back and checks their key pixels (exit
+## res://media/clip.mp4, a file beside the project or the exported game, not in the .pck: the
+## player opens it by its path); --check: reads the saved files back and checks their key pixels (exit
 ## status 1 when one is off); --stay: keeps running after the screenshots, for a real display.
 
 const PAGE_SIZE := Vector2(1280, 720)
@@ -19,6 +23,9 @@ const BUTTON_POINT := Vector2(640, 500)
 const BACKGROUND_POINT := Vector2(1150, 340)
 const PAGE_BLUE := Color("#3366cc")
 const PAGE_GREEN := Color("#33cc66")
+# The box that shows the 32 MiB file's check: its centre and its colour when the file was whole.
+const FILE_POINT := Vector2(200, 640)
+const FILE_OK := Color("#cc33cc")
 const VIDEO_GREEN := Color("#00ff00")
 
 var _arguments := {}
@@ -95,6 +102,12 @@ func _run() -> bool:
 		if view.texture == null:
 			print("DEMO: the %s did not load" % view.get_class())
 			return false
+	# The page's check of the 32 MiB file ends with its title "file ok" or "file failed: why".
+	var file_deadline := Time.get_ticks_msec() + 60000
+	while not _page.title.begins_with("file ") and Time.get_ticks_msec() < file_deadline:
+		await get_tree().process_frame
+	var file_result: String = _page.title if _page.title.begins_with("file ") else "file: no answer"
+	print("DEMO: the page's 32 MiB file: " + file_result)
 	# Let the clip play and the page settle.
 	var until := Time.get_ticks_msec() + 2000
 	while Time.get_ticks_msec() < until or _video.playback_state != _video.STATE_PLAYING:
@@ -133,20 +146,23 @@ func _run() -> bool:
 	print("  " + ProjectSettings.globalize_path(after))
 	if not _arguments.has("check"):
 		return true
-	return _check(before, after, title)
+	return _check(before, after, title, file_result)
 
 
 ## Reads the saved screenshots back and checks their key pixels.
-func _check(before_path: String, after_path: String, title) -> bool:
+func _check(before_path: String, after_path: String, title, file_result: String) -> bool:
 	var before := Image.load_from_file(before_path)
 	var after := Image.load_from_file(after_path)
 	var failures: PackedStringArray = []
+	if file_result != "file ok":
+		failures.append("the page's 32 MiB file (%s)" % file_result)
 	if title == null or not String(title[0]).begins_with("clicked "):
 		failures.append("the page did not report the click (title %s)" % [title])
 	var page_spot := _window_point(_page_screen, PAGE_SIZE, BACKGROUND_POINT)
 	var video_spot := _window_point(_video_screen, VIDEO_SIZE, VIDEO_SIZE * 0.75)
 	var checks := [
 		[before, page_spot, PAGE_BLUE, "room.png: the page's background on the large screen"],
+		[before, _window_point(_page_screen, PAGE_SIZE, FILE_POINT), FILE_OK, "room.png: the page's box of the 32 MiB file"],
 		[before, video_spot, VIDEO_GREEN, "room.png: the clip's green on the small screen"],
 		[after, page_spot, PAGE_GREEN, "clicked.png: the page after the click"],
 		[after, video_spot, VIDEO_GREEN, "clicked.png: the clip still playing"],
@@ -228,7 +244,7 @@ func _build_views() -> void:
 	_page = ClassDB.instantiate("WebView")
 	_page.size = PAGE_SIZE
 	_page.visible = false  # it renders for the screen; the screen is what the player sees
-	_page.url = "file://" + ProjectSettings.globalize_path("res://pages/screen.html")
+	_page.url = "res://game/pages/screen.html"
 	add_child(_page)
 	_page_screen = _add_screen(_page, Vector3(-1.0, 1.75, -2.98), PAGE_SCREEN_SIZE)
 
@@ -242,12 +258,11 @@ func _build_views() -> void:
 	add_child(_video)
 	_video_screen = _add_screen(_video, Vector3(1.9, 2.05, -2.98), VIDEO_SCREEN_SIZE)
 
-	# The HUD: the Debug overlay (frames, frames per second, size, time) over the room, in 2D.
+	# The HUD: the game's own QML scene over the room, in 2D.
 	var layer := CanvasLayer.new()
 	add_child(layer)
 	_hud = ClassDB.instantiate("QmlView")
-	_hud.module = "Debug"
-	_hud.scene = "Debug"
+	_hud.source = "res://ui/hud.qml"
 	_hud.position = Vector2(16, 16)
 	_hud.size = Vector2(480, 270)
 	_hud.mouse_filter = Control.MOUSE_FILTER_IGNORE

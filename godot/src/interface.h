@@ -20,6 +20,7 @@
     X(variant_call, GDExtensionInterfaceVariantCall)                                            \
     X(variant_construct, GDExtensionInterfaceVariantConstruct)                                  \
     X(variant_get_type, GDExtensionInterfaceVariantGetType)                                     \
+    X(variant_evaluate, GDExtensionInterfaceVariantEvaluate)                                    \
     X(variant_stringify, GDExtensionInterfaceVariantStringify)                                  \
     X(packed_byte_array_operator_index_const, GDExtensionInterfacePackedByteArrayOperatorIndexConst) \
     X(packed_vector2_array_operator_index, GDExtensionInterfacePackedVector2ArrayOperatorIndex) \
@@ -47,7 +48,9 @@
 
 // Functions that only some engines have: null where missing.
 #define SORVANE_GODOT_OPTIONAL_INTERFACE(X)                                                     \
-    X(editor_help_load_xml_from_utf8_chars, GDExtensionsInterfaceEditorHelpLoadXmlFromUtf8Chars)
+    X(editor_help_load_xml_from_utf8_chars, GDExtensionsInterfaceEditorHelpLoadXmlFromUtf8Chars)  \
+    X(editor_add_plugin, GDExtensionInterfaceEditorAddPlugin)                                   \
+    X(editor_remove_plugin, GDExtensionInterfaceEditorRemovePlugin)
 
 namespace sorvane_godot {
 

@@ -2,7 +2,8 @@
 //   CORE   before Godot creates its Vulkan instance: the environment the Vulkan loader reads
 //   SCENE  the node classes; at its de-initialisation, the library stops (views still alive are
 //          destroyed first), before Godot destroys its device
-//   EDITOR the class reference, into the editor's help
+//   EDITOR the class reference, into the editor's help; the export plugin that puts the addon's
+//          runtime beside an exported game
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "binding.h"
 #include "camera_view.h"
 #include "class_reference.h"
+#include "export_plugin.h"
 #include "interface.h"
 #include "library.h"
 #include "qml_view.h"
@@ -61,12 +63,16 @@ void initialize(void*, GDExtensionInitializationLevel level)
         register_class(CameraView::table());
         register_class(ScreenCaptureView::table());
     }
-    if (level == GDEXTENSION_INITIALIZATION_EDITOR)
+    if (level == GDEXTENSION_INITIALIZATION_EDITOR) {
         load_class_reference();
+        register_export_plugin();
+    }
 }
 
 void deinitialize(void*, GDExtensionInitializationLevel level)
 {
+    if (level == GDEXTENSION_INITIALIZATION_EDITOR)
+        unregister_export_plugin();
     if (level == GDEXTENSION_INITIALIZATION_SCENE) {
         stop_library();
         unregister_classes();

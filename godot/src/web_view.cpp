@@ -248,14 +248,36 @@ void WebView::push_ime_composition(const std::string& preedit, std::int64_t curs
         view->ime_event(preedit, static_cast<int>(std::clamp<std::int64_t>(cursor, -1, 1 << 20)), commit);
 }
 
+// --- GDScript objects in the page ---------------------------------------------------------------
+
+void WebView::unregister_object(const std::string& name)
+{
+    if (!m_objects.remove(name))
+        print_warning("WebView.unregister_object: no object is registered as \"" + name + "\"");
+}
+
+void WebView::set_bridge_allowed_origins(const std::vector<std::string>& origins)
+{
+    m_bridge_origins = origins;
+    if (sorvane::SWebView* view = web())
+        view->set_bridge_allowed_origins(origins);
+}
+
+// ------------------------------------------------------------------------------------------------
+
 void WebView::notification(int what)
 {
     // The view goes with the node's exit: the library answers what is still open.
-    if (what == kNotificationExitTree)
+    if (what == kNotificationExitTree) {
         m_waiting->detach();
+        m_objects.attach(nullptr);
+    }
     ViewControl::notification(what);
     switch (what) {
-    case kNotificationInternalProcess: expire_requests(); break;
+    case kNotificationInternalProcess:
+        expire_requests();
+        m_objects.process();
+        break;
     case kNotificationFocusEnter: focus_changed(true); break;
     case kNotificationFocusExit: focus_changed(false); break;
     case kNotificationOsImeUpdate: update_ime(); break;
@@ -346,6 +368,10 @@ void WebView::configure(sorvane::SView& facade)
         if (m_settings[i] != web_settings()[i].initial)
             web_settings()[i].apply(view, m_settings[i]);
     }
+
+    // The registered objects, offered to the pages of the allowed origins only.
+    view.set_bridge_allowed_origins(m_bridge_origins);
+    m_objects.attach(&view);
 
     // What the page asks is answered at once from `answers` and reported in order; see
     // page_answers.h.
@@ -583,6 +609,17 @@ const ClassTable& WebView::table()
             {"set_request_timeout", no_result, {{"seconds", FLOAT}},
              body<WebView>([](WebView& v, const auto& a) { v.set_request_timeout(a[0].to_float()); })},
             {"get_request_timeout", {"", FLOAT}, {}, body<WebView>([](WebView& v, const auto&) { return v.request_timeout(); }), true},
+            // GDScript objects in the page.
+            {"register_object", {"", BOOL}, {{"name", STRING}, {"object", OBJECT, "Object"}},
+             body<WebView>([](WebView& v, const auto& a) { return v.register_object(a[0].to_string(), a[1]); })},
+            {"unregister_object", no_result, {{"name", STRING}},
+             body<WebView>([](WebView& v, const auto& a) { v.unregister_object(a[0].to_string()); })},
+            {"get_registered_objects", {"", STRINGS}, {},
+             body<WebView>([](WebView& v, const auto&) { return Variant(v.registered_objects()); }), true},
+            {"set_bridge_allowed_origins", no_result, {{"origins", STRINGS}},
+             body<WebView>([](WebView& v, const auto& a) { v.set_bridge_allowed_origins(a[0].to_strings()); })},
+            {"get_bridge_allowed_origins", {"", STRINGS}, {},
+             body<WebView>([](WebView& v, const auto&) { return Variant(v.bridge_allowed_origins()); }), true},
         };
         constexpr std::uint32_t kHintRange = 1;      // PROPERTY_HINT_RANGE
         constexpr std::uint32_t kHintEnum = 2;       // PROPERTY_HINT_ENUM
@@ -603,6 +640,8 @@ const ClassTable& WebView::table()
             {{"download_folder", STRING}, "set_download_folder", "get_download_folder", kHintGlobalDir},
             {{"prepared_files", STRINGS}, "set_prepared_files", "get_prepared_files"},
             {{"request_timeout", FLOAT}, "set_request_timeout", "get_request_timeout", kHintRange, "0,600,0.1,suffix:s"},
+            PropertyEntry::group("Bridge"),
+            {{"bridge_allowed_origins", STRINGS}, "set_bridge_allowed_origins", "get_bridge_allowed_origins"},
         };
         add_settings(s);
         s.properties.push_back(PropertyEntry::group(""));

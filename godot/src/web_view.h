@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "page_answers.h"
+#include "page_objects.h"
 #include "waiting_requests.h"
 #include "view_control.h"
 #include "web_settings.h"
@@ -70,6 +71,13 @@ public:
     void set_request_timeout(double seconds) { m_request_timeout = seconds > 0 ? seconds : 0; }
     double request_timeout() const { return m_request_timeout; }
 
+    // GDScript objects in the page (godot.<name>), and the origins of the pages that reach them.
+    bool register_object(const std::string& name, const Variant& object) { return m_objects.add(name, object); }
+    void unregister_object(const std::string& name);
+    std::vector<std::string> registered_objects() const { return m_objects.names(); }
+    void set_bridge_allowed_origins(const std::vector<std::string>& origins);
+    const std::vector<std::string>& bridge_allowed_origins() const { return m_bridge_origins; }
+
 protected:
     FacadeSlot create_facade() override;
     void configure(sorvane::SView& facade) override;
@@ -110,6 +118,9 @@ private:
     bool m_composing = false;
     bool m_warned_download = false;
     std::int64_t m_next_script = 1;
+    PageObjects m_objects;
+    // By default only the game's own pages (res://) reach the registered objects.
+    std::vector<std::string> m_bridge_origins{"res://"};
     // Console messages that begin with this carry script results and titles, not the page's own
     // messages; it is drawn at random for each node, so a page cannot guess it.
     std::string m_marker;

@@ -2,7 +2,9 @@
 # Makes the extension's test project in the build directory: the sources of project/, the
 # addon folder installed from this build (the component "addon": the library, its Qt runtime and
 # the extension), as a game project has it, and the video clip (media/clip.mp4, made here with
-# ffmpeg: the Godot root that runs the tests has none; for the tests also media/tone.mkv).
+# ffmpeg: the Godot root that runs the tests has none), for the tests also the tone of the audio
+# tests (media/tone.mkv), and for a project with pages/ (the demo) the 32 MiB file pages/big.bin
+# (make_big_file.py).
 #
 #   make_project.sh <build-dir> <work-dir> [<project-sources>]
 #
@@ -30,6 +32,8 @@ if [ -z "${3:-}" ]; then
 fi
 # The player opens the file by its path; the editor need not scan it.
 touch "$project/media/.gdignore"
+# A project with pages (the demo) gets the 32 MiB file its page fetches through the "res" scheme.
+[ ! -d "$project/pages" ] || "$here/make_big_file.py" "$project/pages/big.bin"
 # The class reference as the build made it, for the test that compares it with the registered
 # classes (tests only; the demo is a game's project).
 if [ -z "${3:-}" ]; then

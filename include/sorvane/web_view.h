@@ -234,6 +234,17 @@ public:
     // The object registered under `name` since load(), or null. Runs on the caller's thread.
     sorvane::db::AbstractContextObjectStd* webchannel_getObject(const std::string& name);
 
+    // Which pages reach the registered objects (the page's `godot` bridge), by origin. An entry
+    // is "*" (every page), "scheme://" (every page of that scheme, for example "res://" for the
+    // host's own pages) or an origin "scheme://host[:port]" such as "https://example.com".
+    // A page of any other origin, before or after a navigation in the same view, finds nothing
+    // on the web channel: no bridge, no object, and its calls, writes and listeners reach
+    // nothing; a warning names each refused origin once. The decision follows the page's main
+    // frame: frames inside an allowed page share its bridge. Without a call every page is
+    // allowed ({"*"}); an empty list refuses every page. Waits for the Qt thread.
+    void set_bridge_allowed_origins(std::vector<std::string> origins) const;
+    std::vector<std::string> get_bridge_allowed_origins() const;
+
     // --- Sound ---------------------------------------------------------------------------------
     // Mutes all of the page's sound (media elements and Web Audio alike) through the web engine.
     // Default false.

@@ -60,6 +60,8 @@ void WebChannelBinding::attach(QWebChannel* channel, QObject* root)
         return;
     }
     channel->setPropertyUpdateInterval(-1);
+    m_channel = channel;
+    m_hidden.clear();
     auto* manager = new DataBindingContextManager(channel, root);
     channel->registerObject(QStringLiteral("___cm"), manager);
     register_qml_types();
@@ -74,6 +76,8 @@ void WebChannelBinding::attach(QWebChannel* channel, QObject* root)
     const auto pending = std::exchange(m_pending, {});
     for (const auto& [name, object] : pending)
         manager->registerObject(name, object);
+    if (!m_open)
+        hide_published();
 }
 
 void WebChannelBinding::detach()
@@ -87,6 +91,8 @@ void WebChannelBinding::register_object(const std::string& name, AbstractContext
 {
     if (DataBindingContextManager* current = manager()) {
         current->registerObject(name, object);
+        if (!m_open)
+            hide_published();
         return;
     }
     AbstractContextObjectStd*& slot = m_pending[name];
@@ -98,10 +104,55 @@ void WebChannelBinding::register_object(const std::string& name, AbstractContext
 void WebChannelBinding::deregister_object(const std::string& name)
 {
     if (DataBindingContextManager* current = manager()) {
+        if (!m_open && m_channel) {
+            // Put back on the channel what the manager takes off, within this one turn of the
+            // Qt thread: no page message is handled in between.
+            const QString key = QString::fromStdString(name);
+            for (auto it = m_hidden.begin(); it != m_hidden.end();) {
+                if (it.key() == key || it.key().startsWith(key + u'.')) {
+                    if (it.value())
+                        m_channel->registerObject(it.key(), it.value());
+                    it = m_hidden.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
         current->deregisterObject(name);
         return;
     }
     qWarning() << "data-binding manager not initialized";
+}
+
+void WebChannelBinding::set_open(bool open)
+{
+    if (open == m_open)
+        return;
+    m_open = open;
+    if (!m_channel)
+        return;
+    if (!open) {
+        hide_published();
+        return;
+    }
+    // The manager first, as attach() publishes it; objects deleted meanwhile stay away.
+    const auto hidden = std::exchange(m_hidden, {});
+    if (QObject* manager = hidden.value(QStringLiteral("___cm")))
+        m_channel->registerObject(QStringLiteral("___cm"), manager);
+    for (auto it = hidden.cbegin(); it != hidden.cend(); ++it)
+        if (it.value() && it.key() != QStringLiteral("___cm"))
+            m_channel->registerObject(it.key(), it.value());
+}
+
+void WebChannelBinding::hide_published()
+{
+    if (!m_channel)
+        return;
+    const QHash<QString, QObject*> published = m_channel->registeredObjects();
+    for (auto it = published.cbegin(); it != published.cend(); ++it) {
+        m_hidden.insert(it.key(), it.value());
+        m_channel->deregisterObject(it.value());
+    }
 }
 
 AbstractContextObjectStd* WebChannelBinding::find_object(const std::string& name) const

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QMetaObject>
+#include <QPointer>
+#include <QString>
+#include <QWebChannel>
 
 #include <map>
 #include <mutex>
@@ -9,7 +13,6 @@
 #include "sorvane/db.h"
 
 class QObject;
-class QWebChannel;
 
 namespace sorvane::db {
 
@@ -40,6 +43,13 @@ public:
     // The engine object registered with the manager under that name; null before attach.
     AbstractContextObjectStd* find_object(const std::string& name) const;
 
+    // Whether the page may reach the objects. Closed, nothing stays published on the channel: the
+    // manager "___cm", every object and every member are taken off it and kept aside, so a page
+    // that speaks to the channel finds nothing to read, call or listen to, and registrations made
+    // meanwhile are kept aside too. Opening publishes them again, for the next page that connects.
+    void set_open(bool open);
+    bool is_open() const { return m_open; }
+
     DataBindingContextManager* manager() const;
     const std::map<std::string, AbstractContextObjectStd*>& pending() const { return m_pending; }
 
@@ -48,6 +58,11 @@ private:
     mutable std::mutex m_manager_lock;  // the manager pointer is read by engine threads
     DataBindingContextManager* m_manager = nullptr;
     QMetaObject::Connection m_manager_gone;
+    // Takes everything published off the channel into m_hidden.
+    void hide_published();
+    QPointer<QWebChannel> m_channel;
+    QHash<QString, QPointer<QObject>> m_hidden;
+    bool m_open = true;
 };
 
 }  // namespace sorvane::db

@@ -333,6 +333,10 @@ void S::destroy()
         return;
     }
     quiet_the_exit();
+    // The GPU thread may still be handed work after it settled (web_engine_threads.h): park it.
+    if (park_web_engine_gpu_threads(std::chrono::milliseconds(500)) < 0)
+        std::fprintf(stderr, "sorvane: signal %d has a handler of the host's, so the web engine's GPU thread is not parked "
+                             "at destroy(): the process may crash at its exit\n", gpu_thread_park_signal());
 }
 
 std::string S::get_version_full()

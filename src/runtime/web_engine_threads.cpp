@@ -1,12 +1,18 @@
 #include "web_engine_threads.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace sorvane {
 
@@ -29,6 +35,37 @@ constexpr long kFutexCall = 98;
 #else
 constexpr long kFutexCall = -1;  // unknown: asleep counts as idle
 #endif
+
+// How many GPU threads have entered the park (written in the signal handler).
+std::atomic<int> g_parked{0};
+
+// The park: sleeps for kGpuThreadParkTime on the thread the signal reached, then lets it go on.
+// Only calls that are safe in a signal handler.
+void park_this_thread(int)
+{
+    const int saved_errno = errno;
+    g_parked.fetch_add(1, std::memory_order_relaxed);
+    timespec left{static_cast<time_t>(kGpuThreadParkTime.count()), 0};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+    errno = saved_errno;
+}
+
+// Installs the park's handler once; false where the host already handles the signal.
+bool install_park_handler()
+{
+    static const bool installed = [] {
+        struct sigaction current {};
+        if (sigaction(gpu_thread_park_signal(), nullptr, &current) != 0 || current.sa_handler != SIG_DFL ||
+            (current.sa_flags & SA_SIGINFO) != 0)
+            return false;
+        struct sigaction park {};
+        park.sa_handler = park_this_thread;
+        sigfillset(&park.sa_mask);  // nothing else runs on a parked thread
+        return sigaction(gpu_thread_park_signal(), &park, nullptr) == 0;
+    }();
+    return installed;
+}
 
 // The first line of /proc/self/task/<task>/<file>, empty when it cannot be read.
 std::string task_file(const char* task, const char* file)
@@ -62,6 +99,21 @@ bool task_idle(const char* task)
         return true;
     const std::string call = task_file(task, "syscall");  // "<number> <arguments...>" or "running"
     return !call.empty() && std::strtol(call.c_str(), nullptr, 10) == kFutexCall && call[0] != 'r';
+}
+
+// The ids of the web engine's GPU threads.
+std::vector<pid_t> gpu_threads()
+{
+    std::vector<pid_t> found;
+    DIR* tasks = opendir("/proc/self/task");
+    if (!tasks)
+        return found;
+    while (const dirent* task = readdir(tasks)) {
+        if (task->d_name[0] != '.' && task_file(task->d_name, "comm").starts_with(kGpuThread))
+            found.push_back(static_cast<pid_t>(std::strtol(task->d_name, nullptr, 10)));
+    }
+    closedir(tasks);
+    return found;
 }
 
 // True when no capture thread runs and every GPU thread is idle.
@@ -98,6 +150,30 @@ bool wait_for_web_engine_threads_to_settle(std::chrono::milliseconds limit)
         nanosleep(&pause, nullptr);
     }
     return true;
+}
+
+int gpu_thread_park_signal()
+{
+    return SIGRTMAX - 2;
+}
+
+int park_web_engine_gpu_threads(std::chrono::milliseconds limit)
+{
+    const std::vector<pid_t> threads = gpu_threads();
+    if (threads.empty())
+        return 0;
+    if (!install_park_handler())
+        return -1;
+    const int before = g_parked.load(std::memory_order_relaxed);
+    int sent = 0;
+    for (const pid_t thread : threads)
+        sent += syscall(SYS_tgkill, getpid(), thread, gpu_thread_park_signal()) == 0 ? 1 : 0;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (g_parked.load(std::memory_order_relaxed) - before < sent && std::chrono::steady_clock::now() < deadline) {
+        const timespec pause{0, 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    return g_parked.load(std::memory_order_relaxed) - before;
 }
 
 }  // namespace sorvane

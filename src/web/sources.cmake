@@ -1,5 +1,7 @@
 # The web view: WebView, its facade, what its page asks of the host, the "res" scheme handler.
 target_sources(sorvane_objects PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/bridge_origins.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bridge_origins.h
   ${CMAKE_CURRENT_LIST_DIR}/downloads.cpp
   ${CMAKE_CURRENT_LIST_DIR}/downloads.h
   ${CMAKE_CURRENT_LIST_DIR}/godot_scheme_handler.cpp

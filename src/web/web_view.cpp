@@ -156,6 +156,40 @@ bool WebView::navigation_handler(const QString& url, const QString& navigationTy
 void WebView::onPageUrlChanged(const QString& url)
 {
     m_shown_url = url;
+    update_bridge(url);
+}
+
+void WebView::set_bridge_origins(const QStringList& origins)
+{
+    m_bridge_origins.set(origins);
+    m_refused_origins.clear();
+    update_bridge(m_shown_url);
+}
+
+void WebView::onMainFrameNavigation(const QString& url)
+{
+    // Closed at once for a refused page, before it exists. Opened only for a page that follows
+    // an allowed one (or the empty start page): a refused page still shown meanwhile must not
+    // find the objects, so after one the channel opens when the new page is shown.
+    if (!m_bridge_origins.allows(url))
+        update_bridge(url);
+    else if (m_shown_url == QStringLiteral("about:blank") || m_bridge_origins.allows(m_shown_url))
+        m_data_binding.set_open(true);
+}
+
+void WebView::update_bridge(const QString& url)
+{
+    const bool allowed = m_bridge_origins.allows(url);
+    m_data_binding.set_open(allowed);
+    if (allowed || url.isEmpty() || url == QStringLiteral("about:blank"))
+        return;
+    const QString origin = BridgeOrigins::origin_of(url);
+    if (m_refused_origins.contains(origin))
+        return;
+    m_refused_origins.insert(origin);
+    qWarning().noquote() << QStringLiteral(
+        "the page at %1 does not reach the engine's objects: its origin is not among the view's "
+        "bridge origins").arg(origin);
 }
 
 void WebView::onLoadingChanged(int status, const QString& url, const QString& errorDomain,
@@ -165,6 +199,9 @@ void WebView::onLoadingChanged(int status, const QString& url, const QString& er
     constexpr int kLoadStarted = 0;
     if (status == kLoadStarted)
         answer_waiting_requests("as the page loads another address");
+    // A navigation that did not happen leaves the page shown as it was.
+    if (status != kLoadStarted)
+        update_bridge(m_shown_url);
     m_loading_changed(status, url.toStdString(), errorDomain.toStdString(), errorString.toStdString(),
                       errorCode);
 }

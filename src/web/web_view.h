@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -17,6 +18,7 @@
 #include "sorvane/web_view.h"
 
 #include "databinding/web_channel_binding.h"
+#include "web/bridge_origins.h"
 #include "runtime/callback_slot.h"
 #include "view/view.h"
 
@@ -159,6 +161,13 @@ public:
     // Engine objects for the page: pending until the scene exists, then on its web channel.
     db::WebChannelBinding m_data_binding;
 
+    // The origins whose pages reach the engine's objects (every page until the host says
+    // otherwise). A page of any other origin finds nothing on the channel.
+    void set_bridge_origins(const QStringList& origins);
+    QStringList bridge_origins() const { return m_bridge_origins.entries(); }
+    // The page accepted a navigation of its main frame to `url` (not yet shown).
+    Q_INVOKABLE void onMainFrameNavigation(const QString& url);
+
     // Called by the scene.
     Q_INVOKABLE bool navigation_handler(const QString& url, const QString& navigationType);
     // The page's address changed, whoever moved it.
@@ -197,7 +206,13 @@ private:
     // Joins the page's web channel to the data-binding bridge.
     void setup_data_binding(QObject* root);
 
+    // Opens or closes the engine's objects to the page at `url`, warning once per refused origin.
+    void update_bridge(const QString& url);
+
     static int s_next_idx;
+
+    BridgeOrigins m_bridge_origins;
+    QSet<QString> m_refused_origins;
 
     // When the view last reloaded its page after its renderer ended.
     QElapsedTimer m_since_crash_reload;

@@ -70,6 +70,24 @@ std::string SWebView::get_url() const
     return carry::waited(m_view, [](View* v) { return to_host(web(v)->shown_url()); });
 }
 
+void SWebView::set_bridge_allowed_origins(std::vector<std::string> origins) const
+{
+    QStringList entries;
+    for (const std::string& origin : origins)
+        entries.append(to_qt(origin));
+    carry::waited(m_view, [entries](View* v) { web(v)->set_bridge_origins(entries); });
+}
+
+std::vector<std::string> SWebView::get_bridge_allowed_origins() const
+{
+    return carry::waited(m_view, [](View* v) {
+        std::vector<std::string> out;
+        for (const QString& entry : web(v)->bridge_origins())
+            out.push_back(to_host(entry));
+        return out;
+    });
+}
+
 void SWebView::load_html(std::string html, std::string base_url) const
 {
     carry::waited(m_view, [html = to_qt(html), base_url = to_qt(base_url)](View* v) {

@@ -152,6 +152,8 @@ public:
     bool webchannel_registerObject(const std::string& name, db::AbstractContextObjectStd* object);
     bool webchannel_deregisterObject(const std::string& name);
     db::AbstractContextObjectStd* webchannel_getObject(const std::string& name);
+    void set_bridge_allowed_origins(std::vector<std::string>) const;
+    std::vector<std::string> get_bridge_allowed_origins() const;
 
     BOOL_SETTING(get_accelerated2d_canvas_enabled, set_accelerated2d_canvas_enabled)
     BOOL_SETTING(get_allow_geolocation_on_insecure_origins, set_allow_geolocation_on_insecure_origins)
@@ -475,6 +477,7 @@ int main(int argc, char**)
     WEB(set_storage_path) WEB(set_cookie) WEB(set_disable_gpu) WEB(get_disable_gpu)
     WEB(set_func_loading_changed) WEB(set_func_navigation_handler) WEB(webchannel_registerObject)
     WEB(webchannel_deregisterObject) WEB(webchannel_getObject)
+    WEB(set_bridge_allowed_origins) WEB(get_bridge_allowed_origins)
     WEB(set_func_render_process_terminated) WEB(set_func_new_window_requested)
     WEB(set_func_permission_requested) WEB(set_func_file_dialog_requested)
     WEB(set_func_download_requested) WEB(set_func_download_finished)

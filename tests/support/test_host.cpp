@@ -1,4 +1,5 @@
 #include "test_host.h"
+#include "threads.h"
 
 #include <sorvane/sorvane.h>
 
@@ -6,8 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace test_host {
@@ -15,19 +14,6 @@ namespace test_host {
 namespace {
 
 standin::VulkanHost* g_host = nullptr;
-
-// The threads of this process named `prefix` (the kernel keeps 15 characters of a name).
-int threads_named(const std::string& prefix)
-{
-    int count = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream comm(task.path() / "comm");
-        std::string name;
-        if (std::getline(comm, name) && name.starts_with(prefix))
-            ++count;
-    }
-    return count;
-}
 
 // Ends the library's event loop when the test program ends, before the process's exit destroys
 // the statics that the Qt thread still uses. The exit that follows is a game's exit, which must
@@ -37,9 +23,15 @@ class StopLibraryAtEnd : public ::testing::EmptyTestEventListener {
     void OnTestProgramEnd(const ::testing::UnitTest&) override
     {
         sorvane::S::destroy();
-        if (const int capturing = threads_named("desktopCaptureT")) {
+        if (const int capturing = test_threads::named("desktopCaptureT")) {
             std::fprintf(stderr, "FAILED: %d screen-capture thread(s) of the web engine still run after S::destroy()\n",
                          capturing);
+            std::_Exit(1);
+        }
+        // Nor may the GPU thread set up GL while the exit destroys the driver's statics: it
+        // sleeps in its park (nanosleep or clock_nanosleep) until the process is gone.
+        if (const int working = test_threads::gpu_threads_not_parked()) {
+            std::fprintf(stderr, "FAILED: %d GPU thread(s) of the web engine not parked after S::destroy()\n", working);
             std::_Exit(1);
         }
     }

@@ -7,6 +7,9 @@
 # same kind made from older lists are removed. Creating one needs root and mmdebstrap (installed
 # with apt-get when missing); entering one needs root. Every mount made on entry is private to the
 # command and goes away with it.
+#
+# A list line "!name" installs the package for its dependencies and removes the package itself
+# afterwards: the root then has what the package needs without having the package.
 
 sorvane_root_cache=${SORVANE_ROOT_CACHE:-/var/cache/sorvane}
 
@@ -23,7 +26,7 @@ debian_root_path() {
 # complete, from the suite (default trixie, Debian 13). Concurrent callers wait on one lock; the
 # one that creates it prints progress on stderr.
 debian_root_ensure() {
-    local kind=$1 list=$2 what=$3 suite=${4:-trixie} root old pkgs mirror here aptopts=()
+    local kind=$1 list=$2 what=$3 suite=${4:-trixie} root old pkgs removed mirror here aptopts=() hooks=()
     root=$(debian_root_path "$kind" "$list" "$suite")
     [ -f "$root/.complete" ] && return 0
     [ "$(id -u)" = 0 ] || { echo "debian-root: creating the $what needs root" >&2; return 1; }
@@ -42,7 +45,9 @@ debian_root_ensure() {
             rm -rf --one-file-system "$old"
         done
         rm -rf --one-file-system "$root" "$root.tmp"
-        pkgs=$(grep -v '^\s*#' "$list" | awk 'NF' | paste -sd, -)
+        pkgs=$(grep -v '^\s*#' "$list" | awk 'NF' | sed 's/^!//' | paste -sd, -)
+        removed=$({ grep '^!' "$list" || true; } | sed 's/^!//' | paste -sd' ' -)
+        [ -z "$removed" ] || hooks=(--customize-hook="chroot \"\$1\" dpkg --remove $removed")
         mirror=$("$here/debian-mirror.sh")
         # The archive's Release files of testing and unstable may be past their validity date
         # on a mirror that is a snapshot; a stable release's are not.
@@ -52,7 +57,7 @@ debian_root_ensure() {
             --aptopt='APT::Install-Recommends "false"' \
             --dpkgopt='path-exclude=/usr/share/doc/*' \
             --dpkgopt='path-include=/usr/share/doc/*/copyright' \
-            --dpkgopt='path-exclude=/usr/share/man/*' \
+            --dpkgopt='path-exclude=/usr/share/man/*' "${hooks[@]}" \
             "$suite" "$root.tmp" "$mirror" >&2
         touch "$root.tmp/.complete"
         mv "$root.tmp" "$root"

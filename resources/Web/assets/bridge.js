@@ -235,28 +235,47 @@ class Godot {
         });
     }
 
-    var client = new QWebChannel(qt.webChannelTransport, function (channel) {
-        ___godot_channel = channel;
-        godot = new Godot();
-        $g = godot;
-        for (var name in channel.objects) {
-            if (wrap(name))
-                godot.objectRegistered(name);
-        }
-        if (channel.objects.___cm)
+    // A page that the view does not offer the engine's objects finds an empty channel: it gets
+    // no bridge at all, and "godot" stays null. The view offers them to an allowed page that
+    // follows a refused one only once that page is shown, which may be just after this script
+    // first asked: it asks again a few times, for about a second and a half.
+    var retry_delays = [25, 50, 100, 200, 400, 800];
+
+    function open_channel(attempt) {
+        var client = new QWebChannel(qt.webChannelTransport, function (channel) {
+            if (!channel.objects.___cm) {
+                if (attempt < retry_delays.length)
+                    setTimeout(function () { open_channel(attempt + 1); }, retry_delays[attempt]);
+                return;
+            }
+            ___godot_channel = channel;
+            godot = new Godot();
+            $g = godot;
+            for (var name in channel.objects) {
+                if (wrap(name))
+                    godot.objectRegistered(name);
+            }
             connect_manager(channel.objects.___cm);
-        window.dispatchEvent(new CustomEvent("godot.ready"));
+            window.dispatchEvent(new CustomEvent("godot.ready"));
+        });
+        // Answers meant for the frame's previous document can reach this one: the first blank
+        // page of a view asks for the objects as this page does, and a page may leave with calls
+        // still unanswered. Every document's channel numbers its calls from 0, so such an answer
+        // would find no call here (an uncaught TypeError in the channel library) or a call of
+        // this page with the same number. Answers without a waiting call are dropped, and this
+        // page's later calls are numbered far from where any other document's are.
+        var handle_response = client.handleResponse;
+        client.handleResponse = function (message) {
+            if (message && has_own(client.execCallbacks, message.id))
+                handle_response(message);
+        };
+        client.execId = 1 + Math.floor(Math.random() * 1e12);
+    }
+    open_channel(0);
+    // A page brought back from the back-forward cache kept its old channel, which the view may
+    // have closed and opened meanwhile (its listeners are gone): it connects afresh.
+    window.addEventListener("pageshow", function (event) {
+        if (event.persisted)
+            open_channel(0);
     });
-    // Answers meant for the frame's previous document can reach this one: the first blank page
-    // of a view asks for the objects as this page does, and a page may leave with calls still
-    // unanswered. Every document's channel numbers its calls from 0, so such an answer would
-    // find no call here (an uncaught TypeError in the channel library) or a call of this page
-    // with the same number. Answers without a waiting call are dropped, and this page's later
-    // calls are numbered far from where any other document's are.
-    var handle_response = client.handleResponse;
-    client.handleResponse = function (message) {
-        if (message && has_own(client.execCallbacks, message.id))
-            handle_response(message);
-    };
-    client.execId = 1 + Math.floor(Math.random() * 1e12);
 })();

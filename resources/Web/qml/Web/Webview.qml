@@ -16,6 +16,8 @@
 // name of its NavigationType value ("LinkClickedNavigation", "TypedNavigation", ...).
 // Wherever the page goes, its address reaches ctx.onPageUrlChanged, so that the host reads the
 // address of the page it shows, also when the page moved without being asked to by the host.
+// The view also hears of every main-frame navigation it accepts (ctx.onMainFrameNavigation), to
+// decide before the new page exists whether it reaches the engine's objects.
 // The page's other requests go to ctx as well: the end of its renderer process
 // (ctx.onRenderProcessTerminated), new windows (ctx.new_window_requested), permissions
 // (ctx.onPermissionRequested) and file choosers (ctx.file_dialog_requested_later, then
@@ -226,9 +228,11 @@ Item {
 
         onNavigationRequested: request => {
             if (ctx.navigation_handler(request.url.toString(),
-                                       root.nameOf(root.navigationTypeNames, request.navigationType)))
+                                       root.nameOf(root.navigationTypeNames, request.navigationType))) {
                 request.accept()
-            else {
+                if (request.isMainFrame)
+                    ctx.onMainFrameNavigation(request.url.toString())
+            } else {
                 request.reject()
                 // The host may have asked for the address it refuses: the page stays where it is.
                 ctx.onPageUrlChanged(page.url.toString())
