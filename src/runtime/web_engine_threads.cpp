@@ -101,7 +101,26 @@ bool task_idle(const char* task)
     return !call.empty() && std::strtol(call.c_str(), nullptr, 10) == kFutexCall && call[0] != 'r';
 }
 
-// The ids of the web engine's GPU threads.
+// Whether a task blocks `signal`, from the "SigBlk:" line of its status (a hexadecimal mask in
+// which signal n is bit n - 1).
+bool task_blocks(const char* task, int signal)
+{
+    const std::string path = std::string("/proc/self/task/") + task + "/status";
+    std::FILE* stream = std::fopen(path.c_str(), "re");
+    if (!stream)
+        return false;
+    unsigned long long mask = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, stream))
+        if (std::strncmp(line, "SigBlk:", 7) == 0)
+            mask = std::strtoull(line + 7, nullptr, 16);
+    std::fclose(stream);
+    return signal >= 1 && signal <= 64 && (mask >> (signal - 1) & 1) != 0;
+}
+
+// The ids of the web engine's GPU threads that the park signal can reach. Threads the GPU thread
+// starts inherit its name; the GL driver's workers among them block every signal, and wait only
+// for work from the GPU thread, which the park stops.
 std::vector<pid_t> gpu_threads()
 {
     std::vector<pid_t> found;
@@ -109,7 +128,8 @@ std::vector<pid_t> gpu_threads()
     if (!tasks)
         return found;
     while (const dirent* task = readdir(tasks)) {
-        if (task->d_name[0] != '.' && task_file(task->d_name, "comm").starts_with(kGpuThread))
+        if (task->d_name[0] != '.' && task_file(task->d_name, "comm").starts_with(kGpuThread) &&
+            !task_blocks(task->d_name, gpu_thread_park_signal()))
             found.push_back(static_cast<pid_t>(std::strtol(task->d_name, nullptr, 10)));
     }
     closedir(tasks);

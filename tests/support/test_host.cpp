@@ -31,7 +31,8 @@ class StopLibraryAtEnd : public ::testing::EmptyTestEventListener {
         // Nor may the GPU thread set up GL while the exit destroys the driver's statics: it
         // sleeps in its park (nanosleep or clock_nanosleep) until the process is gone.
         if (const int working = test_threads::gpu_threads_not_parked()) {
-            std::fprintf(stderr, "FAILED: %d GPU thread(s) of the web engine not parked after S::destroy()\n", working);
+            std::fprintf(stderr, "FAILED: %d GPU thread(s) of the web engine not parked after S::destroy():\n%s", working,
+                         test_threads::describe_named("Chrome_InProcGp", test_threads::kParkedCalls).c_str());
             std::_Exit(1);
         }
     }
