@@ -1,5 +1,7 @@
 #include "page_values.h"
 
+#include "page_scripts.h"
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -93,29 +95,6 @@ void append_number(std::string& out, double v)
     out += text;
 }
 
-void append_text(std::string& out, const std::string& text)
-{
-    out += '"';
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
-}
-
 void append_json(std::string& out, const Variant& value, int depth)
 {
     if (depth > 64) {  // a container that holds itself
@@ -147,7 +126,7 @@ void append_json(std::string& out, const Variant& value, int depth)
             const Variant key = keys.call("get", {Variant(k)});
             if (k)
                 out += ',';
-            append_text(out, key.to_string());
+            out += json_quote(key.to_string());
             out += ':';
             append_json(out, value.call("get", {key}), depth + 1);
         }
@@ -174,7 +153,7 @@ void append_json(std::string& out, const Variant& value, int depth)
             append_json(out, constructed(GDEXTENSION_VARIANT_TYPE_ARRAY, {value}), depth);
             return;
         }
-        append_text(out, value.to_string());
+        out += json_quote(value.to_string());
     }
 }
 
