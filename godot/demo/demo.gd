@@ -2,10 +2,10 @@ extends Node3D
 ## The demo: a room with two screens and a HUD. A web page of the game's own files (WebView,
 ## res://pages/screen.html through the "res" scheme, so that it works from an exported game's
 ## .pck too) on the large screen, which the player clicks through the 3D hit; a looping clip
-## (VideoPlayer) on the small one; a QML scene of the game's own (QmlView, res://ui/hud.qml) as
-## a HUD in 2D. The page also fetches a 32 MiB file of the game and checks every byte. It saves
-## Godot's own screenshots as PNG files, before and after it clicks the page's button, says
-## where they are and quits.
+## (VideoPlayer) on the small one, heard from that screen through an AudioStreamPlayer3D; a QML
+## scene of the game's own (QmlView, res://ui/hud.qml) as a HUD in 2D. The page also fetches a
+## 32 MiB file of the game and checks every byte. It saves Godot's own screenshots as PNG files,
+## before and after it clicks the page's button, says where they are and quits.
 ##
 ##   godot --path <project> -- [--output=DIR] [--clip=PATH] [--check] [--stay]
 ##
@@ -251,12 +251,16 @@ func _build_views() -> void:
 	_video = ClassDB.instantiate("VideoPlayer")
 	_video.size = VIDEO_SIZE
 	_video.visible = false
-	_video.muted = true
 	_video.loops = -1
 	_video.fill_mode = _video.FILL_STRETCH
 	_video.source = _arguments.get("clip", "res://media/clip.mp4")
 	add_child(_video)
 	_video_screen = _add_screen(_video, Vector3(1.9, 2.05, -2.98), VIDEO_SCREEN_SIZE)
+	# The clip is heard from its screen, through the game's audio buses.
+	var speaker := AudioStreamPlayer3D.new()
+	speaker.position = Vector3(1.9, 2.05, -2.9)
+	add_child(speaker)
+	_video.audio_player = _video.get_path_to(speaker)
 
 	# The HUD: the game's own QML scene over the room, in 2D.
 	var layer := CanvasLayer.new()
