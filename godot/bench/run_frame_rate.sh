@@ -24,23 +24,17 @@ project=$work/project
 mkdir -p "$project/bench"
 cp -r "$here/frame_rate.gd" "$here/frame_rate.tscn" "$here/pages" "$project/bench/"
 
+script=run_frame_rate.sh
+. "$here/../tests/godot_session.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/godot-bench.XXXXXX")
-xvfb_pid=
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    stop_xvfb
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "run_frame_rate.sh: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n1 "$tmp/display")
-mkdir -p "$project/.godot"
-echo 'res://addons/webview/webview.gdextension' >"$project/.godot/extension_list.cfg"
+private_home
+start_xvfb
+enable_extension "$project"
 
 declare -A runs
 for round in $(seq "$rounds"); do

@@ -13,28 +13,19 @@ for tool in godot Xvfb timeout; do
     command -v "$tool" >/dev/null || { echo "run_demo.sh: $tool is missing in this root"; exit 1; }
 done
 
+script=run_demo.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../tests/godot_session.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/godot-demo.XXXXXX")
-xvfb_pid=
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    stop_xvfb
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
+private_home
 # The media backend probes no hardware decoder (lavapipe has no video queue; each frame would
 # log the failed probe).
 export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "run_demo.sh: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-export DISPLAY=:$(head -n1 "$tmp/display")
-
-# A game loads the extensions that .godot/extension_list.cfg lists (the editor's scan writes it).
-mkdir -p "$project/.godot"
-echo 'res://addons/webview/webview.gdextension' >"$project/.godot/extension_list.cfg"
+start_xvfb
+enable_extension "$project"
 timeout -k 10 "${SORVANE_GODOT_DEMO_LIMIT:-300}" \
     godot --audio-driver Dummy --rendering-driver vulkan --path "$project" -- "--output=$output" "$@"

@@ -38,36 +38,25 @@ for tool in godot Xvfb python3 timeout; do
 done
 [ -f "$project/addons/webview/webview.gdextension" ] || { echo "run_scenes.sh: no addon folder in $project"; exit 1; }
 
+script=run_scenes.sh
+. "$here/godot_session.sh"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/godot-tests.XXXXXX")
-xvfb_pid= server_pid=
+server_pid=
 cleanup() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    stop_xvfb
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 
-export HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime
+private_home
 # The media backend probes no hardware decoder (lavapipe has no video queue; each frame would
 # log the failed probe).
 export QT_FFMPEG_DECODING_HW_DEVICE_TYPES=none
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/logs"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$work/logs"
 
-# X display: Xvfb picks a free number and writes it to the descriptor given. Each test gets a
-# server of its own (start_xvfb), so that no state of the X server one test leaves behind (its
-# focus, its input method) reaches the next.
-start_xvfb() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    fi
-    : >"$tmp/display"
-    Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-    [ -s "$tmp/display" ] || { echo "run_scenes.sh: Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
-    export DISPLAY=:$(head -n1 "$tmp/display")
-}
+# Each test gets an X server of its own (start_xvfb), so that no state of the X server one test
+# leaves behind (its focus, its input method) reaches the next.
 start_xvfb
 
 # The test pages, on a port the system picks.
@@ -88,8 +77,7 @@ failures=()
 # after a scan found an extension that registers any class, and is clean when the extension was
 # listed at its start; so the list is written first, and the import then shows that a project
 # holding the addon opens in the editor with the nodes registered.
-mkdir -p "$project/.godot"
-echo 'res://addons/webview/webview.gdextension' >"$project/.godot/extension_list.cfg"
+enable_extension "$project"
 if timeout -k 10 "$limit" "${godot[@]}" --headless --import >"$work/logs/import.log" 2>&1 &&
     grep -q webview.gdextension "$project/.godot/extension_list.cfg" 2>/dev/null; then
     echo "PASS import (the editor opens the project with the extension)"

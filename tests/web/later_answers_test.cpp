@@ -65,37 +65,6 @@ private:
     std::vector<int> m_ids;
 };
 
-bool warned(size_t mark, const std::string& text)
-{
-    for (const std::string& w : Warnings::since(mark))
-        if (w.find(text) != std::string::npos)
-            return true;
-    return false;
-}
-
-// The page's next console message starting with `prefix` after `before` messages, without the
-// prefix; "(no answer)" when none comes within `timeout`.
-std::string message_after(const TestWebView& view, size_t before, const std::string& prefix,
-                          std::chrono::milliseconds timeout)
-{
-    std::optional<std::string> seen;
-    wait_until(view, [&] {
-        const auto messages = view.recorded->console();
-        for (size_t i = before; i < messages.size() && !seen; ++i)
-            if (messages[i].message.rfind(prefix, 0) == 0)
-                seen = messages[i].message.substr(prefix.size());
-        return seen.has_value();
-    }, timeout);
-    return seen.value_or("(no answer)");
-}
-
-void click(const TestWebView& view, unsigned x, unsigned y)
-{
-    view.mouse_move(x, y);
-    view.mouse_click(0, 0, x, y);
-    view.mouse_click(0, 1, x, y);
-}
-
 class LaterAnswersTest : public WebTest {
 protected:
     void load(TestWebView& view, const std::string& url)
@@ -144,8 +113,8 @@ TEST_F(LaterAnswersTest, PermissionsWaitForTheHostsAnswerWhichReachesThePage)
         // A second answer to the same request is ignored with a warning.
         const size_t mark = Warnings::mark();
         view.answer_permission_request(id, !granted);
-        wait_until(view, [&] { return warned(mark, "no such request is waiting"); }, 2s);
-        EXPECT_TRUE(warned(mark, "no such request is waiting"));
+        wait_until(view, [&] { return Warnings::seen_since(mark, "no such request is waiting"); }, 2s);
+        EXPECT_TRUE(Warnings::seen_since(mark, "no such request is waiting"));
     }
     const std::vector<int> all = ids->all();
     ASSERT_EQ(all.size(), 2u);
@@ -163,8 +132,8 @@ TEST_F(LaterAnswersTest, PermissionsWaitForTheHostsAnswerWhichReachesThePage)
     // An id never handed out.
     const size_t mark = Warnings::mark();
     view.answer_permission_request(-7, true);
-    wait_until(view, [&] { return warned(mark, "no such request is waiting"); }, 2s);
-    EXPECT_TRUE(warned(mark, "no such request is waiting"));
+    wait_until(view, [&] { return Warnings::seen_since(mark, "no such request is waiting"); }, 2s);
+    EXPECT_TRUE(Warnings::seen_since(mark, "no such request is waiting"));
 
     // Without the later callback the synchronous one answers again.
     view.set_func_permission_requested_later({});
@@ -232,8 +201,8 @@ TEST_F(LaterAnswersTest, WaitingRequestsGetTheDefaultWhenThePageGoesTheViewIsRes
     auto answered_by_default = [&](int id, const char* when) {
         const size_t mark = Warnings::mark();
         view->answer_permission_request(id, true);
-        wait_until(*view, [&] { return warned(mark, "no such request is waiting"); }, 2s);
-        EXPECT_TRUE(warned(mark, "no such request is waiting")) << when;
+        wait_until(*view, [&] { return Warnings::seen_since(mark, "no such request is waiting"); }, 2s);
+        EXPECT_TRUE(Warnings::seen_since(mark, "no such request is waiting")) << when;
     };
 
     // The page loads another address.
@@ -243,7 +212,7 @@ TEST_F(LaterAnswersTest, WaitingRequestsGetTheDefaultWhenThePageGoesTheViewIsRes
     size_t before = view->recorded->console().size();
     view->set_url(server.url("/again"));
     ASSERT_EQ(message_after(*view, before, "ready: ", 10s), "true");
-    EXPECT_TRUE(warned(mark, "1 request(s) still waiting for the host's answer as the page loads another address"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "1 request(s) still waiting for the host's answer as the page loads another address"));
     answered_by_default(id, "after a navigation");
 
     // The view is reset (and loaded again).
@@ -251,7 +220,7 @@ TEST_F(LaterAnswersTest, WaitingRequestsGetTheDefaultWhenThePageGoesTheViewIsRes
     ASSERT_NE(id, 0);
     mark = Warnings::mark();
     view->reset();
-    EXPECT_TRUE(warned(mark, "as the view is reset"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "as the view is reset"));
     before = view->recorded->console().size();
     ASSERT_TRUE(view->load());
     ASSERT_EQ(message_after(*view, before, "ready: ", 10s), "true");
@@ -264,7 +233,7 @@ TEST_F(LaterAnswersTest, WaitingRequestsGetTheDefaultWhenThePageGoesTheViewIsRes
     ASSERT_NE(id, 0);
     mark = Warnings::mark();
     view->destroy();
-    EXPECT_TRUE(warned(mark, "2 request(s) still waiting for the host's answer as the view goes"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "2 request(s) still waiting for the host's answer as the view goes"));
     view->answer_permission_request(id, true);
     view.reset();
 }

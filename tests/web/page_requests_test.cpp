@@ -56,21 +56,6 @@ private:
     std::vector<T> m_items;
 };
 
-bool warned(size_t mark, const std::string& text)
-{
-    for (const std::string& w : Warnings::since(mark))
-        if (w.find(text) != std::string::npos)
-            return true;
-    return false;
-}
-
-void click(const TestWebView& view, unsigned x, unsigned y)
-{
-    view.mouse_move(x, y);
-    view.mouse_click(0, 0, x, y);
-    view.mouse_click(0, 1, x, y);
-}
-
 // Runs `action`, then waits for the page's next console message that starts with `prefix` and
 // returns the rest of it; "(no answer)" when none comes within `timeout`.
 std::string answer_to(const TestWebView& view, const std::string& prefix, const std::function<void()>& action,
@@ -78,15 +63,7 @@ std::string answer_to(const TestWebView& view, const std::string& prefix, const 
 {
     const size_t before = view.recorded->console().size();
     action();
-    std::optional<std::string> seen;
-    wait_until(view, [&] {
-        const auto messages = view.recorded->console();
-        for (size_t i = before; i < messages.size() && !seen; ++i)
-            if (messages[i].message.rfind(prefix, 0) == 0)
-                seen = messages[i].message.substr(prefix.size());
-        return seen.has_value();
-    }, timeout);
-    return seen.value_or("(no answer)");
+    return message_after(view, before, prefix, timeout);
 }
 
 // Clicks until the page reports the press ("pressed"): Chromium drops the input that reaches a
@@ -161,7 +138,7 @@ TEST_F(PageRequestsTest, AKilledRendererIsReloadedOnceAndASecondDeathSoonAfterIs
     EXPECT_EQ(ended->items()[0].status, 2);  // the web engine reports SIGKILL as a crash
     EXPECT_EQ(ended->items()[0].exit_code, SIGKILL);
     EXPECT_TRUE(near(view.wait_for_pixel(100, 100, kGreen).pixel(100, 100), kGreen));
-    EXPECT_TRUE(warned(mark, "reloading the page")) << "no warning of the recovery";
+    EXPECT_TRUE(Warnings::seen_since(mark, "reloading the page")) << "no warning of the recovery";
     const qint64 second = wait_for_renderer(view, first);
     ASSERT_GT(second, 0);
 
@@ -172,7 +149,7 @@ TEST_F(PageRequestsTest, AKilledRendererIsReloadedOnceAndASecondDeathSoonAfterIs
     ASSERT_EQ(::kill(static_cast<pid_t>(second), SIGKILL), 0);
     ASSERT_TRUE(wait_until(view, [&] { return ended->size() == 2; }));
     EXPECT_EQ(ended->items()[1].status, 2);
-    EXPECT_TRUE(warned(mark, "not reloading it again"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "not reloading it again"));
     wait_until(view, [] { return false; }, 1500ms);
     EXPECT_EQ(site().count("/crash.html"), asked);
     EXPECT_FALSE(near(view.frame().pixel(100, 100), kBlue));
@@ -219,7 +196,7 @@ TEST_F(PageRequestsTest, ARendererOutOfMemoryIsRecoveredWithoutACallback)
             << "round " << round << ": the renderer did not die";
         ASSERT_TRUE(wait_until(view, [&] { return site().count("/hungry.html") > asked; }, 20s))
             << "round " << round << ": the page was not reloaded";
-        EXPECT_TRUE(warned(mark, "reloading the page")) << "round " << round;
+        EXPECT_TRUE(Warnings::seen_since(mark, "reloading the page")) << "round " << round;
         EXPECT_TRUE(near(view.wait_for_pixel(100, 100, kRed).pixel(100, 100), kRed)) << "round " << round;
         EXPECT_NE(wait_for_renderer(view, pid), pid);
     }
@@ -578,12 +555,12 @@ TEST_F(PageRequestsTest, FileChoosersGetTheHostsFilesOrAreCancelledAtOnce)
     *answer = {b, a};
     size_t mark = Warnings::mark();
     EXPECT_EQ(choose(102), "b.txt=beta");
-    EXPECT_TRUE(warned(mark, "it takes one file"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "it takes one file"));
     // Cancelling a chooser that had a file clears it (the page sees a change to no files).
     *answer = {"a.txt"};
     mark = Warnings::mark();
     EXPECT_EQ(choose(103), "");
-    EXPECT_TRUE(warned(mark, "not an absolute path"));
+    EXPECT_TRUE(Warnings::seen_since(mark, "not an absolute path"));
     *answer = {};
     EXPECT_EQ(choose(104), "cancelled");
 
@@ -675,7 +652,7 @@ TEST_F(PageRequestsTest, DownloadsGoOnlyWhereTheHostSaysAndReportTheirEnd)
     // No callback: refused with a warning, nothing written.
     size_t mark = Warnings::mark();
     start("link");
-    ASSERT_TRUE(wait_until(view, [&] { return warned(mark, "no download callback is set"); }));
+    ASSERT_TRUE(wait_until(view, [&] { return Warnings::seen_since(mark, "no download callback is set"); }));
 
     // Refused by the host, and a relative path: nothing written either.
     set_callbacks();
@@ -685,7 +662,7 @@ TEST_F(PageRequestsTest, DownloadsGoOnlyWhereTheHostSaysAndReportTheirEnd)
     *answer = "relative/saved.bin";
     mark = Warnings::mark();
     start("link");
-    ASSERT_TRUE(wait_until(view, [&] { return warned(mark, "is not an absolute path of a file"); }));
+    ASSERT_TRUE(wait_until(view, [&] { return Warnings::seen_since(mark, "is not an absolute path of a file"); }));
     EXPECT_EQ(asks->size(), 2u);
 
     // Accepted: the bytes land at the path named (its folder created), and nowhere else.

@@ -24,22 +24,6 @@ for (const type of ['compositionstart', 'compositionupdate', 'compositionend'])
 field.addEventListener('input', () => console.log('value: ' + field.value));
 </script></body></html>)";
 
-// The text of the page's next console message after `since` that starts with `prefix`.
-std::string message_after(const TestWebView& view, size_t since, const std::string& prefix)
-{
-    std::string seen = "(none)";
-    wait_until(view, [&] {
-        const auto messages = view.recorded->console();
-        for (size_t i = since; i < messages.size(); ++i)
-            if (messages[i].message.rfind(prefix, 0) == 0) {
-                seen = messages[i].message.substr(prefix.size());
-                return true;
-            }
-        return false;
-    }, 5s);
-    return seen;
-}
-
 // The last console message that starts with `prefix`, once no new one has come for 300 ms.
 std::string settled(const TestWebView& view, const std::string& prefix)
 {

@@ -1,5 +1,7 @@
 #include "web_test_support.h"
 
+#include <optional>
+
 #include "test_host.h"
 
 #include <QMessageLogContext>
@@ -68,6 +70,35 @@ bool near(QRgb pixel, QRgb expected, int tolerance)
     auto close = [tolerance](int a, int b) { return std::abs(a - b) <= tolerance; };
     return close(qRed(pixel), qRed(expected)) && close(qGreen(pixel), qGreen(expected)) &&
            close(qBlue(pixel), qBlue(expected)) && close(qAlpha(pixel), qAlpha(expected));
+}
+
+bool Warnings::seen_since(size_t mark, const std::string& text)
+{
+    for (const std::string& w : since(mark))
+        if (w.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+void click(const TestWebView& view, unsigned x, unsigned y)
+{
+    view.mouse_move(x, y);
+    view.mouse_click(0, 0, x, y);
+    view.mouse_click(0, 1, x, y);
+}
+
+std::string message_after(const TestWebView& view, size_t before, const std::string& prefix,
+                          std::chrono::milliseconds timeout)
+{
+    std::optional<std::string> seen;
+    wait_until(view, [&] {
+        const auto messages = view.recorded->console();
+        for (size_t i = before; i < messages.size() && !seen; ++i)
+            if (messages[i].message.rfind(prefix, 0) == 0)
+                seen = messages[i].message.substr(prefix.size());
+        return seen.has_value();
+    }, timeout);
+    return seen.value_or("(no answer)");
 }
 
 bool wait_until(const SView& view, const std::function<bool()>& done, std::chrono::milliseconds timeout)

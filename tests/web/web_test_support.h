@@ -148,6 +148,8 @@ public:
     static void install();
     static std::vector<std::string> since(size_t mark);
     static size_t mark();
+    // Whether a warning since `mark` contains `text`.
+    static bool seen_since(size_t mark, const std::string& text);
 };
 
 // --- A loopback HTTP server --------------------------------------------------------------------
@@ -299,6 +301,14 @@ public:
 private:
     unsigned m_width, m_height;
 };
+
+// A left click at (x, y), after moving there.
+void click(const TestWebView& view, unsigned x, unsigned y);
+
+// The page's first console message starting with `prefix` after its first `before` messages,
+// without the prefix; "(no answer)" when none comes within `timeout`.
+std::string message_after(const TestWebView& view, size_t before, const std::string& prefix,
+                          std::chrono::milliseconds timeout = 5s);
 
 // Checks that the validation layer stayed quiet during each test.
 class WebTest : public ::testing::Test {

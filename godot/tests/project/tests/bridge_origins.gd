@@ -18,17 +18,6 @@ class Game extends RefCounted:
 		return took
 
 
-var _answers := {}
-
-
-func js(view: Control, script: String, seconds := 20.0) -> Variant:
-	var id: int = view.run_javascript(script)
-	if not await wait_until(func() -> bool: return _answers.has(id), seconds):
-		return "no answer"
-	var answer: Array = _answers[id]
-	return answer[0] if answer[1] == "" else "error: " + answer[1]
-
-
 ## What the page reaches once the bridge had time to connect: the bridge's objects (or "null")
 ## and the objects its own channel found.
 func reach(view: Control) -> String:
@@ -53,7 +42,6 @@ func run() -> void:
 	var pings := []
 	var view := ClassDB.instantiate("WebView") as Control
 	view.size = Vector2(640, 480)
-	view.javascript_finished.connect(func(id: int, value: Variant, error: String) -> void: _answers[id] = [value, error])
 	check(view.bridge_allowed_origins == PackedStringArray(["res://"]), "only the game's pages by default (got %s)" % [view.bridge_allowed_origins])
 	view.register_object("game", game)
 	add_child(view)

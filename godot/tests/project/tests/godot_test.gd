@@ -104,6 +104,21 @@ func field_value(view: Control, field_id: String, expected: String) -> String:
 	return value
 
 
+## Runs a script in the page of `view` and returns its result (awaited when it is a promise),
+## "error: ..." when it threw, "no answer" when none came within `seconds`.
+func js(view: Control, script: String, seconds := 20.0) -> Variant:
+	if not view.has_meta("js_answers"):
+		var store := {}
+		view.set_meta("js_answers", store)
+		view.javascript_finished.connect(func(id: int, value: Variant, error: String) -> void: store[id] = [value, error])
+	var answers: Dictionary = view.get_meta("js_answers")
+	var id: int = view.run_javascript(script)
+	if not await wait_until(func() -> bool: return answers.has(id), seconds):
+		return "no answer"
+	var answer: Array = answers[id]
+	return answer[0] if answer[1] == "" else "error: " + answer[1]
+
+
 ## Waits until the condition holds; false after the time limit.
 func wait_until(condition: Callable, seconds := 30.0) -> bool:
 	var deadline := Time.get_ticks_msec() + int(seconds * 1000)

@@ -45,25 +45,12 @@ class Player extends Node:
 		return c.inverted()
 
 
-var _answers := {}
-
-
-## Runs a script in the page and returns its result (awaited when it is a promise).
-func js(view: Control, script: String, seconds := 20.0) -> Variant:
-	var id: int = view.run_javascript(script)
-	if not await wait_until(func() -> bool: return _answers.has(id), seconds):
-		return "no answer"
-	var answer: Array = _answers[id]
-	return answer[0] if answer[1] == "" else "error: " + answer[1]
-
-
 func run() -> void:
 	var player := Player.new()
 	add_child(player)
 	var view := ClassDB.instantiate("WebView") as Control
 	view.size = Vector2(640, 480)
 	view.url = PAGE
-	view.javascript_finished.connect(func(id: int, value: Variant, error: String) -> void: _answers[id] = [value, error])
 	# Registered before the view exists: offered once it does.
 	check(view.register_object("player", player), "an object registers")
 	check(not view.register_object("a.b", player), "a name with a dot is refused")
